@@ -1,0 +1,117 @@
+// varnex chat: a conversation with a brain on standard input and output.
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <unistd.h>
+
+#include "console/commands.h"
+#include "console/terminal.h"
+#include "engine/core/brain.h"
+#include "engine/core/random.h"
+#include "langfile/reader.h"
+#include "langfile/writer.h"
+#include "platform/text_file.h"
+
+namespace varnex {
+namespace {
+
+void PrintLine(std::FILE* f, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), f);
+  std::fputc('\n', f);
+  std::fflush(f);
+}
+
+// The volition timer as the console runs it: a flag the input loop reads
+// once a second.
+class ConsoleTimer : public VolitionTimerInterface {
+ public:
+  void Start(int) override { running_ = true; }
+  void Stop() override { running_ = false; }
+  bool Running() const { return running_; }
+
+ private:
+  bool running_ = false;
+};
+
+// Runs one engine call; an error escaping the engine is reported and the
+// conversation goes on.
+template <class F>
+void Guarded(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    PrintLine(stderr, std::string("Error: ") + e.what());
+  }
+}
+
+bool ReadPipedLine(std::string& line) {
+  if (!std::getline(std::cin, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace
+
+int RunChat(const ConsoleOptions& options) {
+  if (options.seed) FixRandomSeed(*options.seed);
+  const std::string path = options.brain.empty() ? DemoBrainPath() : options.brain;
+
+  const bool interactive = ::isatty(STDIN_FILENO);
+  std::unique_ptr<TerminalInput> terminal;
+  if (interactive) terminal = std::make_unique<TerminalInput>("> ");
+
+  auto print = [&](const std::string& line) {
+    if (terminal)
+      terminal->PrintAbove(line);
+    else
+      PrintLine(stdout, line);
+  };
+
+  BrainClass brain([&](const std::string& text) {
+    if (!text.empty()) print("[Varnex]: " + text);
+  });
+  ConsoleTimer timer;
+  brain.VolitionTimer = &timer;
+  brain.ReaderMessage = [](const std::string& text) { PrintLine(stderr, text); };
+  if (options.trace) brain.TraceStart([](const std::string& line) { PrintLine(stderr, line); });
+
+  {
+    LineReader probe;
+    if (!probe.Open(path)) {
+      PrintLine(stderr, "Could not open file: " + path);
+      return 1;
+    }
+  }
+  Guarded([&] { LoadLanguageFile(brain, path); });
+  Guarded([&] { brain.ClauseInit(); });
+  Guarded([&] { brain.StartVolition(); });
+
+  std::string line;
+  for (;;) {
+    if (terminal) {
+      auto got = terminal->ReadLine([&] {
+        if (timer.Running()) Guarded([&] { brain.VolitionTick(); });
+      });
+      if (!got) break;
+      line = *got;
+    } else if (!ReadPipedLine(line)) {
+      break;
+    }
+    if (!terminal) PrintLine(stdout, "[user]: " + line);
+    Guarded([&] { brain.ProcessInput(line); });
+  }
+
+  int status = 0;
+  if (options.save) {
+    std::string error = SaveLanguageFile(brain, *options.save);
+    if (!error.empty()) {
+      PrintLine(stderr, error);
+      status = 1;
+    }
+  }
+  Guarded([&] { brain.ClauseFinal(); });
+  Guarded([&] { brain.StopVolition(); });
+  return status;
+}
+
+}  // namespace varnex

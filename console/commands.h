@@ -1,0 +1,11 @@
+// The two commands of the varnex program. Each returns the exit status.
+#pragma once
+
+#include "console/options.h"
+
+namespace varnex {
+
+int RunChat(const ConsoleOptions& options);
+int RunFmt(const ConsoleOptions& options);
+
+}  // namespace varnex

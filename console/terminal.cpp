@@ -1,0 +1,73 @@
+#include "console/terminal.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <editline/readline.h>
+#include <sys/select.h>
+#include <unistd.h>
+
+namespace varnex {
+namespace {
+
+// libedit's callback interface hands the finished line to a plain function.
+bool gDone = false;
+std::optional<std::string> gLine;
+
+void OnLine(char* line) {
+  gDone = true;
+  if (line) {
+    gLine = std::string(line);
+    if (*line) add_history(line);
+    std::free(line);
+  } else {
+    gLine.reset();
+  }
+}
+
+}  // namespace
+
+TerminalInput::TerminalInput(std::string prompt) : prompt_(std::move(prompt)) { using_history(); }
+
+TerminalInput::~TerminalInput() = default;
+
+std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& tick) {
+  gDone = false;
+  gLine.reset();
+  rl_callback_handler_install(prompt_.c_str(), OnLine);
+  waiting_ = true;
+  while (!gDone) {
+    fd_set fds;
+    FD_ZERO(&fds);
+    FD_SET(STDIN_FILENO, &fds);
+    struct timeval tv {1, 0};
+    int r = select(STDIN_FILENO + 1, &fds, nullptr, nullptr, &tv);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (r == 0) {
+      if (tick) tick();
+      continue;
+    }
+    rl_callback_read_char();
+  }
+  waiting_ = false;
+  rl_callback_handler_remove();
+  return gLine;
+}
+
+void TerminalInput::PrintAbove(const std::string& line) {
+  if (!waiting_) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+    return;
+  }
+  // Clear the line being typed, print, and let the editor redraw it.
+  std::fputs("\r\x1b[K", stdout);
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+  rl_forced_update_display();
+}
+
+}  // namespace varnex

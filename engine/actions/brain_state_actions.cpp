@@ -1,0 +1,89 @@
+#include "engine/actions/brain_state_actions.h"
+
+#include <memory>
+
+#include "engine/matching/find_word.h"
+
+namespace varnex {
+
+void SwitchMode(BrainClass& brain, const std::string& name) {
+  if (brain.TraceOn) brain.Trace("[Switch Mode]: " + name);
+  int i = brain.IndexOfKnowledge(name);
+  if (i >= 0) brain.CurrentMode = i;
+}
+
+void SwitchState(BrainClass& brain, const std::string& name) {
+  if (brain.TraceOn) brain.Trace("[Switch State]: " + name);
+  int i = brain.IndexOfState(name);
+  if (i >= 0) {
+    brain.CurrentState = i;
+    return;
+  }
+  brain.AddState(name);
+  // Once more, now that the state exists: the trace line appears twice.
+  if (brain.TraceOn) brain.Trace("[Switch State]: " + name);
+  brain.CurrentState = brain.IndexOfState(name);
+}
+
+void ResetState(BrainClass& brain) { brain.CurrentState = -1; }
+
+DataCollectionClass& FindOrCreateCollection(BrainClass& brain, const std::string& name) {
+  if (DataCollectionClass* c = brain.FindCollection(name)) return *c;
+  auto owned = std::make_unique<DataCollectionClass>();
+  DataCollectionClass& c = *owned;
+  brain.AddCollection(name, std::move(owned));
+  return c;
+}
+
+void AddToCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
+  if (brain.TraceOn) brain.Trace("[Add Member]: {" + member + "} To: {" + collection + "}");
+  FindOrCreateCollection(brain, collection).AddMember(member);
+}
+
+void RemoveFromCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
+  if (brain.TraceOn) brain.Trace("[Remove Member]: {" + member + "} From: {" + collection + "}");
+  if (DataCollectionClass* c = brain.FindCollection(collection)) c->RemoveMember(member);
+}
+
+void LoadCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
+  FindOrCreateCollection(brain, collection).LoadMembers(file);
+}
+
+void SaveCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
+  if (DataCollectionClass* c = brain.FindCollection(collection)) c->SaveMembers(file);
+}
+
+void ClearCollection(BrainClass& brain, const std::string& collection) {
+  if (DataCollectionClass* c = brain.FindCollection(collection)) c->ClearMembers();
+}
+
+void ParseCollection(BrainClass& brain, const std::string& source, const std::string& target, const std::string& text) {
+  DataCollectionClass* src = brain.FindCollection(source);
+  if (!src) return;
+  DataCollectionClass& dst = FindOrCreateCollection(brain, target);
+  // A copy: the source may be the target.
+  const std::vector<std::string> members = src->Members;
+  for (const auto& m : members) {
+    int32_t pos = 0;
+    if (FindWord(m, text, pos)) dst.AddMember(m);
+  }
+}
+
+void MergeCollection(BrainClass& brain, const std::string& source, const std::string& target) {
+  DataCollectionClass* src = brain.FindCollection(source);
+  if (!src) return;
+  DataCollectionClass& dst = FindOrCreateCollection(brain, target);
+  const std::vector<std::string> members = src->Members;
+  for (const auto& m : members) dst.ListAdd(m);
+}
+
+void WordsToCollection(BrainClass& brain, const std::string& text, const std::string& collection) {
+  DataCollectionClass& c = FindOrCreateCollection(brain, collection);
+  for (auto& w : SplitWords(text)) c.ListAdd(std::move(w));
+}
+
+void SetUnsorted(BrainClass& brain, const std::string& collection) {
+  if (DataCollectionClass* c = brain.FindCollection(collection)) c->SetSorted(false);
+}
+
+}  // namespace varnex

@@ -1,0 +1,116 @@
+// What each response type does. Fields are expanded in the order the
+// response-type table gives, because tags can change the brain or draw at
+// random.
+#include "engine/actions/action_context.h"
+#include "engine/actions/brain_state_actions.h"
+#include "engine/actions/procedures.h"
+#include "engine/actions/resolve.h"
+#include "engine/core/type_names.h"
+#include "engine/matching/score.h"
+
+namespace varnex {
+namespace {
+
+void ResetHitsOf(KnowledgeClass& k) {
+  for (auto& p : k.Patterns) p->HitCount = 0;
+}
+
+}  // namespace
+
+void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool asTask, std::string& text) {
+  BrainClass& brain = ctx.brain;
+  switch (type) {
+    case rt::None:
+      if (!asTask) text.clear();
+      break;
+    case rt::JustText:
+      if (asTask) brain.Output(text);
+      break;
+    case rt::ModeChange: SwitchMode(brain, ctx.Expand(f.TheName)); break;
+    case rt::Nested:
+      // Nothing in a brain sets the nested knowledge; without one a Nested
+      // response only outputs its text.
+      if (!asTask && ctx.response.NestedKnowledge) Answer(brain, *ctx.response.NestedKnowledge, ctx.input);
+      break;
+    case rt::Assignment: {
+      std::string value = ctx.Expand(f.TheValue);
+      brain.AddFact(ctx.Expand(f.TheName), value);
+      break;
+    }
+    case rt::ResetHits:
+      if (ctx.pattern) ctx.pattern->HitCount = 0;
+      break;
+    case rt::StateChange: SwitchState(brain, ctx.Expand(f.TheName)); break;
+    case rt::ResetState: ResetState(brain); break;
+    case rt::TaskList:
+      if (!asTask) ExecuteTasks(brain, ctx.response, ctx.input);
+      break;
+    case rt::ResetKMHits:
+      if (ctx.pattern && ctx.pattern->Owner) ResetHitsOf(*ctx.pattern->Owner);
+      break;
+    case rt::ResetBrainHits:
+      for (auto& k : brain.Knowledge) ResetHitsOf(*k);
+      break;
+    case rt::AddToCollection: {
+      std::string member = ctx.Expand(f.TheValue);
+      AddToCollection(brain, ctx.Expand(f.TheName), member);
+      break;
+    }
+    case rt::RemoveFromCollection: {
+      std::string member = ctx.Expand(f.TheValue);
+      RemoveFromCollection(brain, ctx.Expand(f.TheName), member);
+      break;
+    }
+    case rt::StartProc: StartProcedure(brain, ctx.Expand(f.TheName)); break;
+    case rt::GotoStep: GotoStep(brain, ctx.Expand(f.TheName)); break;
+    case rt::HaltProc: HaltProcedure(brain); break;
+    case rt::CallProc: CallProcedure(brain, ctx.Expand(f.TheName)); break;
+    case rt::ProcReturn: brain.PopProcCall(); break;
+    case rt::LoadCollection: {
+      std::string file = ctx.Expand(f.TheValue);
+      LoadCollection(brain, ctx.Expand(f.TheName), file);
+      break;
+    }
+    case rt::SaveCollection: {
+      std::string file = ctx.Expand(f.TheValue);
+      SaveCollection(brain, ctx.Expand(f.TheName), file);
+      break;
+    }
+    case rt::ClearCollection: ClearCollection(brain, ctx.Expand(f.TheName)); break;
+    case rt::ParseCollection: {
+      std::string searched = ctx.Expand(f.OutText);
+      std::string target = ctx.Expand(f.TheValue);
+      ParseCollection(brain, ctx.Expand(f.TheName), target, searched);
+      break;
+    }
+    case rt::MergeCollection: {
+      std::string target = ctx.Expand(f.TheValue);
+      MergeCollection(brain, ctx.Expand(f.TheName), target);
+      break;
+    }
+    case rt::WordsToCollection: {
+      std::string collection = ctx.Expand(f.TheName);
+      WordsToCollection(brain, ctx.Expand(f.OutText), collection);
+      break;
+    }
+    case rt::SetUnsorted: SetUnsorted(brain, ctx.Expand(f.TheName)); break;
+    case rt::SetLabel:
+    case rt::Goto:
+    case rt::BranchIf:
+      // Labels and jumps belong to task lists; as a response they are unknown.
+      if (!asTask) text = kUnknownResponseType;
+      break;
+    default:
+      if (type >= rt::Count) {
+        if (!asTask) text = kUnknownResponseType;
+        break;
+      }
+      // Action, Submit This, Log This, Ask Mentavo, Self Modify, Delete
+      // Object, Make Code, Do Response For, Create AutoPattern, Add
+      // Response, Add Fragment and CallDLL act in later versions; until then
+      // they are traced, output and counted like the rest.
+      break;
+  }
+}
+
+}  // namespace varnex

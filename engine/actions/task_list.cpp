@@ -1,0 +1,76 @@
+// The run of a Task List response: labels, jumps and the tasks' actions.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/actions/action_context.h"
+#include "engine/actions/resolve.h"
+#include "engine/core/navigation.h"
+#include "engine/core/type_names.h"
+#include "engine/template/condition.h"
+#include "engine/template/numbers.h"
+#include "engine/template/text_search.h"
+
+namespace varnex {
+namespace {
+
+// A task list that loops for ever is cut off after this many executions.
+constexpr long kMaxTaskExecutions = 1000000;
+
+// Entries "label=index", sorted ignoring case, without repeated entries.
+class LabelTable {
+ public:
+  void Add(std::string entry) {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), entry,
+                               [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+    if (it != entries_.end() && EqualsNoCase(*it, entry)) return;
+    entries_.insert(it, std::move(entry));
+  }
+  // The target of the first entry whose text before its first "=" equals
+  // the label, or -1.
+  long Target(std::string_view label) const {
+    for (const auto& e : entries_) {
+      std::size_t eq = e.find('=');
+      if (EqualsNoCase(std::string_view(e).substr(0, eq), label))
+        return eq == std::string::npos ? 0 : WholeNumberOr(std::string_view(e).substr(eq + 1), 0);
+    }
+    return -1;
+  }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+}  // namespace
+
+void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input) {
+  ActionContext ctx{brain, r, PatternOfResponse(&r), StepPatternOfResponse(&r), input};
+  LabelTable labels;
+  for (std::size_t i = 0; i < r.Tasks.size(); ++i)
+    if (r.Tasks[i]->ResponseType == rt::SetLabel)
+      labels.Add(Trim(ctx.Expand(r.Tasks[i]->TheName)) + "=" + std::to_string(i));
+
+  long executed = 0;
+  // Tasks added or deleted by an action are seen: the count is read anew.
+  for (long index = 0; index >= 0 && static_cast<std::size_t>(index) < r.Tasks.size(); ++index) {
+    if (++executed > kMaxTaskExecutions) return;
+    TaskClass& t = *r.Tasks[static_cast<std::size_t>(index)];
+    std::string text = ctx.Expand(t.OutText);
+    if (brain.TraceOn) {
+      std::string line = "[Task: " + std::string(ResponseTypeName(t.ResponseType)) + "]: " + t.ObjectName + " = {";
+      line += ctx.Expand(t.OutText) + "},{";
+      line += ctx.Expand(t.TheName) + "},{";
+      line += ctx.Expand(t.TheValue) + "}";
+      brain.Trace(line);
+    }
+    if (t.ResponseType == rt::Goto || t.ResponseType == rt::BranchIf) {
+      long target = labels.Target(Trim(ctx.Expand(t.TheName)));
+      if (target >= 0 && (t.ResponseType == rt::Goto || Condition(ctx.Expand(t.TheValue)))) index = target;
+    } else {
+      PerformAction(ctx, t.ResponseType, ActionFields{t.OutText, t.TheName, t.TheValue}, true, text);
+    }
+    brain.LastTaskName = t.ObjectName;
+  }
+}
+
+}  // namespace varnex

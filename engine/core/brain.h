@@ -1,0 +1,161 @@
+// BrainClass: one loaded brain, its registries and the operations that
+// enter records into them. The input cycle, the trace channel and the
+// answer path are defined in input_cycle.cpp; volition in the matcher.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/core/named_objects.h"
+#include "engine/core/records.h"
+#include "engine/template/collection.h"
+
+namespace varnex {
+
+using TextHandler = std::function<void(const std::string&)>;
+
+// The periodic one-second timer that drives volition. The engine owns no
+// timer: the front end implements this and calls BrainClass::VolitionTick.
+class VolitionTimerInterface {
+ public:
+  virtual ~VolitionTimerInterface() = default;
+  virtual void Start(int intervalMs) = 0;
+  virtual void Stop() = 0;
+};
+
+struct CollectionEntry {
+  std::string Name;  // the registry key, as first registered
+  std::unique_ptr<DataCollectionClass> Collection;
+};
+
+class BrainClass : public ObjectClass {
+ public:
+  explicit BrainClass(TextHandler outputHandler = nullptr);
+  ~BrainClass() override;
+
+  // ---- fields ----
+  std::string MyName;
+  int32_t CurrentMode = -1;
+  int32_t CurrentState = -1;
+  int32_t CurrentProc = -1;
+  std::vector<std::string> ProcNames;
+  OwnedList<ProcClass> Procs;
+  std::vector<std::string> KnowledgeNames;
+  OwnedList<KnowledgeClass> Knowledge;
+  std::vector<std::string> FactNames;
+  std::vector<std::string> FactValues;
+  std::vector<std::string> StateNames;
+  TextHandler OutputHandler;
+  std::vector<CollectionEntry> Collections;  // sorted by name, ignoring case
+  bool HasVolition = false;
+  double LastInput = 0;
+  VolitionTimerInterface* VolitionTimer = nullptr;  // installed by the front end
+  bool ShowBlankOutput = false;
+  NamedObjectRegistry NamedObjects;
+  std::vector<PatternClass*> DoBefore;
+  std::vector<PatternClass*> DoAfter;
+  std::string LastPatternName;
+  std::string LastStepPatternName;
+  std::string LastFragmentName;
+  std::string LastResponseName;
+  std::string LastTaskName;
+  std::string LastKnowledgeName;
+  std::vector<std::string> ProcStackNames;
+  std::vector<std::string> ProcStackSteps;
+  std::deque<std::string> InputHistory;   // newest first, at most 100
+  std::deque<std::string> OutputHistory;  // newest first, at most 100
+  std::vector<std::string> Outputs;       // answers kept while there is no handler
+  TextHandler TraceLog;
+  bool TraceOn = false;
+  // Front-end hooks of the Language reader: its message boxes, one text
+  // each, and its progress reports.
+  TextHandler ReaderMessage;
+  TextHandler LanguageProgress;
+
+  // ---- registries ----
+  void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
+  void AddState(std::string_view name);
+  void AddFact(std::string_view name, std::string_view value);
+  void AddCollection(std::string_view name, std::unique_ptr<DataCollectionClass> collection);
+  void AddProc(std::string_view name, std::unique_ptr<ProcClass> proc);
+  void PushProcCall();
+  void PopProcCall();
+
+  int IndexOfKnowledge(std::string_view name) const;
+  int IndexOfState(std::string_view name) const;
+  int IndexOfProc(std::string_view name) const;
+  int IndexOfFact(std::string_view name) const;
+  DataCollectionClass* FindCollection(std::string_view name) const;
+  // Removes a collection from the registry; returns it (null when absent).
+  std::unique_ptr<DataCollectionClass> TakeCollection(DataCollectionClass* collection);
+
+  // The value of a fact, or "#" when there is none.
+  std::string GetFact(std::string_view name) const;
+  // The current state's name; empty when no (valid) state is current.
+  std::string CurrentStateName() const;
+  // The records at the current indices, or null when the index is -1 or
+  // outside its registry (self-modification can set any number).
+  KnowledgeClass* CurrentKnowledge() const;
+  ProcClass* CurrentProcedure() const;
+
+  // ---- the input cycle (input_cycle.cpp) ----
+  void ProcessInput(const std::string& input);
+  void Output(const std::string& text);
+  void TraceStart(TextHandler log);
+  void TraceStop();
+  void Trace(const std::string& line) {
+    if (TraceOn && TraceLog) TraceLog(line);
+  }
+  std::string InputAt(std::string_view index) const;
+  std::string OutputAt(std::string_view index) const;
+  // LastInput := now, always strictly later than before, so that member
+  // caches keyed on it never survive into the next input.
+  void StampLastInput();
+
+  // ---- volition and clause events (matching/clause_events.cpp) ----
+  void StartVolition();
+  void StopVolition();
+  void VolitionTick();
+  void ClauseInit();
+  void ClauseFinal();
+
+  // ---- record lifetime ----
+  // Takes a record out of the brain for good: it and everything it owns are
+  // marked retired and dropped from NamedObjects, DoBefore and DoAfter. It is
+  // destroyed when the outermost running operation of the brain ends.
+  void Retire(std::unique_ptr<ObjectClass> record);
+  // Keeps a record that could not be attached anywhere (a collection or
+  // procedure without a name, for instance) alive as long as the brain.
+  void KeepUnattached(std::unique_ptr<ObjectClass> record);
+
+  // Marks the brain busy for the duration of an operation that may hold
+  // references to records while actions retire them.
+  class BusyScope {
+   public:
+    explicit BusyScope(BrainClass& brain) : brain_(brain) { ++brain_.busyDepth_; }
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    BrainClass& brain_;
+  };
+
+ private:
+  void RetireReferencesTo();
+  int busyDepth_ = 0;
+  std::vector<std::unique_ptr<ObjectClass>> graveyard_;
+  std::vector<std::unique_ptr<ObjectClass>> unattached_;
+  std::unordered_map<std::string, int> factIndex_;  // upper-cased name -> index
+};
+
+// Inserts at the front of a history and keeps at most 100 entries.
+void PushHistory(std::deque<std::string>& history, const std::string& text);
+
+}  // namespace varnex

@@ -1,0 +1,21 @@
+// Tests one fragment against one input text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/core/brain.h"
+
+namespace varnex {
+
+// The fragment's signed score for the input. `position` is written only by
+// the relations that search for a word (AND, OR, NOT, CUSTOM, Out-Match).
+int32_t Match(BrainClass& brain, WordFragmentClass& fragment, std::string_view input, int32_t& position);
+
+// Expands a fragment's text in its own context: the input as context text,
+// its pattern or step pattern as owner.
+std::string ExpandForFragment(BrainClass& brain, const WordFragmentClass& fragment, std::string_view text,
+                              std::string_view input);
+
+}  // namespace varnex

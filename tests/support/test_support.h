@@ -1,0 +1,52 @@
+// Helpers shared by the tests: a brain that collects its answers, trace
+// lines and reader messages, and a fixed clock.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/core/brain.h"
+
+namespace varnex::test {
+
+struct Recorder {
+  std::vector<std::string> answers;
+  std::vector<std::string> trace;
+  std::vector<std::string> messages;
+};
+
+// A brain whose answers, trace lines (tracing on) and reader messages go to
+// `rec`. The random generator is seeded with 1.
+std::unique_ptr<BrainClass> MakeBrain(Recorder& rec, bool trace = true);
+
+// Reads Language text (lines separated by "\n") into the brain.
+void Load(BrainClass& brain, const std::string& text);
+
+// Sets the clock to a fixed day count for the lifetime of the object.
+class FixedClock {
+ public:
+  explicit FixedClock(double days);
+  ~FixedClock();
+  void Set(double days) { now_ = days; }
+  void Advance(double days) { now_ += days; }
+
+ private:
+  double now_;
+};
+
+// A fresh empty directory for files a test writes; removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+
+}  // namespace varnex::test
