@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "engine/core/brain.h"
+#include "support/test_support.h"
+
+namespace varnex {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(InputCycle, OrderOfDoBeforeModeAndDoAfter) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec);
+  test::Load(*b,
+             "For-Mode 0,0\n"
+             "Name-Object {after}\n"
+             "  Fragment Do-After,0,0, {}, {}, {}\n"
+             "  Fragment NOT,0,0, {hi}, {}, {}\n"
+             "  Response {after},Just Text,{},{}\n"
+             "For-Mode 0,0\n"
+             "Name-Object {main}\n"
+             "  Fragment AND,0,0, {hi}, {}, {}\n"
+             "  Response {main},Just Text,{},{}\n"
+             "Mode {Second}\n"
+             "For-Mode 0,0\n"
+             "Name-Object {before}\n"
+             "  Fragment Do-Before,0,0, {}, {}, {}\n"
+             "  Response {before},Just Text,{},{}\n");
+  rec.trace.clear();
+  b->ProcessInput("hi");
+  EXPECT_EQ(rec.answers, (Lines{"before", "main", "after"}));
+  EXPECT_EQ(rec.trace[0], "[Input]: hi");
+  EXPECT_EQ(rec.trace[1], "[Do Before]: before");
+  EXPECT_EQ(b->InputAt("0"), "hi");
+  EXPECT_EQ(b->OutputAt("0"), "after");
+  EXPECT_EQ(b->OutputAt("2"), "before");
+}
+
+TEST(InputCycle, HistoriesKeepAHundredEntries) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  for (int i = 0; i < 101; ++i) b->ProcessInput("line " + std::to_string(i));
+  EXPECT_EQ(b->InputHistory.size(), 100u);
+  EXPECT_EQ(b->InputAt("0"), "line 100");
+  EXPECT_EQ(b->InputAt("99"), "line 1");
+  EXPECT_EQ(b->InputAt("100"), "");
+  EXPECT_EQ(b->InputAt("-1"), "");
+  EXPECT_EQ(b->InputAt("junk"), "line 100");
+}
+
+TEST(InputCycle, OutputRulesForBlankAndEmptyAnswers) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec);
+  b->Output("   ");
+  b->Output("");
+  EXPECT_EQ(rec.answers, (Lines{"   ", ""}));
+  EXPECT_EQ(rec.trace, (Lines{"[Output]:    "}));
+  EXPECT_TRUE(b->OutputHistory.empty());
+
+  BrainClass quiet;  // no handler: answers collect in Outputs
+  quiet.Output("a");
+  quiet.Output("b");
+  EXPECT_EQ(quiet.Outputs, (Lines{"a", "b"}));
+}
+
+TEST(InputCycle, FallbackAnswers) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  b->ProcessInput("");  // an empty mode
+  b->CurrentMode = -1;
+  b->ProcessInput("x");
+  b->CurrentMode = 7;  // out of range counts as none
+  b->ProcessInput("x");
+  EXPECT_EQ(rec.answers, (Lines{"Sorry, I can't answer you because I don't know anything at all yet...",
+                                "Sorry, I do not know anything at all yet!",
+                                "Sorry, I do not know anything at all yet!"}));
+}
+
+TEST(InputCycle, LastInputAlwaysMovesForward) {
+  test::FixedClock clock(45000.5);
+  BrainClass b;
+  b.ProcessInput("a");
+  double first = b.LastInput;
+  b.ProcessInput("b");  // the clock has not moved
+  EXPECT_GT(b.LastInput, first);
+}
+
+TEST(InputCycle, ProcedureTakesTheInputInsteadOfTheMode) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\n"
+             "  Fragment Do-After,0,0, {}, {}, {}\n"
+             "  Response {after},Just Text,{},{}\n"
+             "Procedure {Quiz}\n"
+             "Step {q1},{Question one?}\n"
+             "  For-Step\n"
+             "  Fragment AND,0,0, {yes}, {}, {}\n"
+             "  Response {Right.},Task List,{},{}\n"
+             "    Task {},Goto Step,{q2},{}\n"
+             "Step {q2},{Question two?}\n");
+  b->CurrentProc = 0;
+  b->Procs[0]->CurrentStep = "q1";
+  b->ProcessInput("yes");
+  b->ProcessInput("no idea");
+  EXPECT_EQ(rec.answers, (Lines{"Right.", "Question two?",
+                                "There are no patterns for this procedure step!  I can not proceed!",
+                                "Question two?"}));
+}
+
+}  // namespace
+}  // namespace varnex
