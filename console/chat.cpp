@@ -58,7 +58,7 @@ int RunChat(const ConsoleOptions& options) {
 
   const bool interactive = ::isatty(STDIN_FILENO);
   std::unique_ptr<TerminalInput> terminal;
-  if (interactive) terminal = std::make_unique<TerminalInput>("> ");
+  if (interactive) terminal = std::make_unique<TerminalInput>("[user]: ");  // the typed line is the echo
 
   auto print = [&](const std::string& line) {
     if (terminal)

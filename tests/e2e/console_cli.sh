@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Exit codes and error paths of the varnex program.
+set -uo pipefail
+varnex=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$varnex" >/dev/null 2>&1; [ $? -eq 2 ] || fail "no arguments should exit 2"
+"$varnex" chat --bogus >/dev/null 2>"$tmp/err"; [ $? -eq 2 ] || fail "bad option should exit 2"
+grep -q "usage:" "$tmp/err" || fail "usage text expected"
+
+out=$("$varnex" chat "$tmp/missing.vlf" </dev/null 2>&1); code=$?
+[ $code -eq 1 ] || fail "missing brain should exit 1, got $code"
+[ "$out" = "Could not open file: $tmp/missing.vlf" ] || fail "unexpected message: $out"
+"$varnex" fmt "$tmp/missing.vlf" >/dev/null 2>&1; [ $? -eq 1 ] || fail "fmt of a missing brain should exit 1"
+
+printf 'For-Mode 0,0\n  Response {hi},Just Text,{},{}\n' > "$tmp/b.vlf"
+echo hello | "$varnex" chat --save "$tmp/saved.vlf" "$tmp/b.vlf" >/dev/null 2>&1 || fail "save should succeed"
+"$varnex" fmt "$tmp/b.vlf" > "$tmp/fmt.vlf" || fail "fmt should succeed"
+cmp -s "$tmp/saved.vlf" "$tmp/fmt.vlf" || fail "--save and fmt should write the same text"
+
+# A save that cannot be written keeps the old file and exits 1.
+mkdir "$tmp/ro"; cp "$tmp/saved.vlf" "$tmp/ro/keep.vlf"; chmod 500 "$tmp/ro"
+if [ "$(id -u)" -ne 0 ]; then
+  echo hello | "$varnex" chat --save "$tmp/ro/keep.vlf" "$tmp/b.vlf" >/dev/null 2>&1; [ $? -eq 1 ] || fail "failed save should exit 1"
+  cmp -s "$tmp/saved.vlf" "$tmp/ro/keep.vlf" || fail "failed save must keep the old file"
+fi
+echo hello | "$varnex" chat --save "$tmp/nodir/x.vlf" "$tmp/b.vlf" >/dev/null 2>"$tmp/err"; code=$?
+[ $code -eq 1 ] || fail "save into a missing folder should exit 1, got $code"
+[ -s "$tmp/err" ] || fail "a failed save should say why"
+
+# CR LF input lines lose their CR; the answer order holds with 2>&1.
+printf 'hello\r\n' | "$varnex" chat --seed 1 "$tmp/b.vlf" > "$tmp/out" 2>&1
+[ "$(cat "$tmp/out")" = "$(printf '[user]: hello\n[Varnex]: hi')" ] || fail "unexpected chat output: $(cat -A "$tmp/out")"
+
+# A directory is not a brain: a read error with a line number, not a crash.
+out=$("$varnex" chat "$tmp" </dev/null 2>&1); code=$?
+[ $code -eq 0 ] || fail "reading a directory should end normally, got $code"
+[ "$out" = "Error reading $tmp at line 1" ] || fail "unexpected message for a directory: $out"
+echo "console CLI checks passed"
