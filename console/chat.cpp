@@ -1,6 +1,8 @@
 // varnex chat: a conversation with a brain on standard input and output.
+#include <chrono>
 #include <cstdio>
 #include <exception>
+#include <thread>
 #include <iostream>
 #include <unistd.h>
 
@@ -99,6 +101,14 @@ int RunChat(const ConsoleOptions& options) {
     }
     if (!terminal) PrintLine(stdout, "[user]: " + line);
     Guarded([&] { brain.ProcessInput(line); });
+  }
+
+  // Keep the brain alive a while after the last input, so that it can speak
+  // on its own; its tick comes once a second as on a terminal.
+  const auto idleStart = std::chrono::steady_clock::now();
+  for (int second = 1; second <= options.idle; ++second) {
+    std::this_thread::sleep_until(idleStart + std::chrono::seconds(second));
+    if (timer.Running()) Guarded([&] { brain.VolitionTick(); });
   }
 
   int status = 0;

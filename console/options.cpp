@@ -8,7 +8,7 @@
 namespace varnex {
 
 const char* const kUsage =
-    "usage: varnex chat [--seed N] [--trace] [--save FILE] [BRAIN]\n"
+    "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS] [BRAIN]\n"
     "       varnex fmt BRAIN\n";
 
 std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args) {
@@ -26,11 +26,14 @@ std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args)
     const std::string& a = args[i];
     if (a == "--trace") {
       o.trace = true;
-    } else if (a == "--seed" || a == "--save") {
+    } else if (a == "--seed" || a == "--save" || a == "--idle") {
       if (i + 1 >= args.size()) return std::nullopt;
       const std::string& v = args[++i];
       if (a == "--save") {
         o.save = v;
+      } else if (a == "--idle") {
+        if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 6) return std::nullopt;
+        o.idle = std::stoi(v);
       } else {
         if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 19) return std::nullopt;
         o.seed = std::stoull(v);

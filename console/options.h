@@ -13,6 +13,7 @@ struct ConsoleOptions {
   std::optional<uint64_t> seed;
   bool trace = false;
   std::optional<std::string> save;
+  int idle = 0;  // seconds to keep the brain running after the last input
   std::string brain;  // empty: the shipped demo brain
 };
 

@@ -5,14 +5,48 @@
 #include "engine/actions/brain_state_actions.h"
 #include "engine/actions/procedures.h"
 #include "engine/actions/resolve.h"
+#include "engine/actions/self_modify.h"
 #include "engine/core/type_names.h"
+#include "engine/matching/respond.h"
 #include "engine/matching/score.h"
+#include "engine/template/object_fields.h"
 
 namespace varnex {
 namespace {
 
 void ResetHitsOf(KnowledgeClass& k) {
   for (auto& p : k.Patterns) p->HitCount = 0;
+}
+
+// Submit This and Do Response For run whole cycles or responses inside the
+// running one. A brain that keeps re-entering itself is stopped at this
+// depth instead of exhausting the stack.
+constexpr int kMaxNesting = 64;
+
+template <class F>
+void Nested(BrainClass& brain, const char* what, F&& run) {
+  if (brain.NestingDepth >= kMaxNesting) {
+    if (brain.TraceOn) brain.Trace(std::string("[Nesting Limit]: ") + what + " skipped");
+    return;
+  }
+  ++brain.NestingDepth;
+  struct Leave {
+    BrainClass& b;
+    ~Leave() { --b.NestingDepth; }
+  } leave{brain};
+  run();
+}
+
+void DoResponseFor(BrainClass& brain, const std::string& name) {
+  ObjectClass* r = brain.NamedObjects.Find(name);
+  if (!r) return;
+  if (r->Kind == ObjectKind::Pattern) {
+    auto* p = static_cast<PatternClass*>(r);
+    Nested(brain, "Do Response For", [&] { Respond(brain, *p, ""); });
+  } else if (r->Kind == ObjectKind::StepPattern) {
+    auto* sp = static_cast<StepPatternClass*>(r);
+    Nested(brain, "Do Response For", [&] { ExecuteStepPattern(brain, *sp, ""); });
+  }
 }
 
 }  // namespace
@@ -61,6 +95,32 @@ void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool
       RemoveFromCollection(brain, ctx.Expand(f.TheName), member);
       break;
     }
+    case rt::SubmitThis: {
+      std::string submitted = ctx.Expand(f.TheName);
+      Nested(brain, "Submit This", [&] { brain.ProcessInput(submitted); });
+      break;
+    }
+    case rt::SelfModify: {
+      std::string value = ctx.Expand(f.TheValue);
+      std::string field = ctx.Expand(f.TheName);
+      SetObjectField(brain, ctx.Expand(f.OutText), field, value);
+      break;
+    }
+    case rt::DeleteObject: DeleteObject(brain, ctx.Expand(f.OutText)); break;
+    case rt::MakeCode: MakeCode(brain, ctx.Expand(f.OutText)); break;
+    case rt::DoResponseFor: DoResponseFor(brain, ctx.Expand(f.TheName)); break;
+    case rt::CreateAutoPattern: {
+      std::string answer = ctx.Expand(f.TheValue);
+      std::string weight = ctx.Expand(f.TheName);
+      CreateAutoPattern(brain, ctx.Expand(f.OutText), weight, answer);
+      break;
+    }
+    case rt::AddResponse: AddResponseToLastPattern(brain, ctx.Expand(f.OutText)); break;
+    case rt::AddFragment: {
+      std::string weight = ctx.Expand(f.TheName);
+      AddFragmentToLastPattern(brain, ctx.Expand(f.OutText), weight);
+      break;
+    }
     case rt::StartProc: StartProcedure(brain, ctx.Expand(f.TheName)); break;
     case rt::GotoStep: GotoStep(brain, ctx.Expand(f.TheName)); break;
     case rt::HaltProc: HaltProcedure(brain); break;
@@ -105,10 +165,8 @@ void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool
         if (!asTask) text = kUnknownResponseType;
         break;
       }
-      // Action, Submit This, Log This, Ask Mentavo, Self Modify, Delete
-      // Object, Make Code, Do Response For, Create AutoPattern, Add
-      // Response, Add Fragment and CallDLL act in later versions; until then
-      // they are traced, output and counted like the rest.
+      // Action, Log This, Ask Mentavo and CallDLL reach outside the brain;
+      // until they can, they are traced, output and counted like the rest.
       break;
   }
 }

@@ -77,6 +77,8 @@ class BrainClass : public ObjectClass {
   // each, and its progress reports.
   TextHandler ReaderMessage;
   TextHandler LanguageProgress;
+  // How deeply Submit This and Do Response For are nested right now.
+  int NestingDepth = 0;
 
   // ---- registries ----
   void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
