@@ -90,12 +90,13 @@ TEST(ReaderBadInput, LineOfAMegabyte) {
   auto b = test::MakeBrain(rec, false);
   LoadLanguageFile(*b, dir.File("big.vlf"));
   EXPECT_TRUE(rec.messages.empty());
-  EXPECT_EQ(b->GetFact("big"), mega);
-  // Never closed: everything after the first brace is the name.
-  ASSERT_EQ(b->FactNames.size(), 2u);
-  EXPECT_EQ(b->FactNames[1], std::string((1 << 20) - 1, '{'));
-  EXPECT_EQ(b->FindCollection("c")->Members, (Lines{mega}));
-  EXPECT_EQ(b->Knowledge[0]->Patterns.at(0)->Responses.at(0)->OutText, mega);
+  // Megabyte texts are compared with == so that a failure does not print them.
+  EXPECT_TRUE(b->GetFact("big") == mega);
+  // Never closed: everything after the first brace is the value.
+  EXPECT_TRUE(b->GetFact("opens") == std::string((1 << 20) - 1, '{'));
+  ASSERT_EQ(b->FindCollection("c")->Members.size(), 1u);
+  EXPECT_TRUE(b->FindCollection("c")->Members[0] == mega);
+  EXPECT_TRUE(b->Knowledge[0]->Patterns.at(0)->Responses.at(0)->OutText == mega);
 }
 
 TEST(ReaderBadInput, UnbalancedBracesEverywhere) {

@@ -17,6 +17,22 @@ std::string Nested(int depth, const std::string& inner) {
   return s;
 }
 
+// Long runs of one letter shown as a count, so that a failure stays readable.
+std::string Squeeze(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t j = i;
+    while (j < s.size() && s[j] == s[i]) ++j;
+    if (j - i > 16) {
+      out.append("<").append(std::to_string(j - i)).append(" x ").append(1, s[i]).append(">");
+    } else {
+      out.append(s, i, j - i);
+    }
+    i = j;
+  }
+  return out;
+}
+
 TEST_F(ExpandBadInput, DeepNestingIsCutOff) {
   brain->AddFact("x", "x");
   EXPECT_EQ(X(Nested(20, "x")), "x");
@@ -59,13 +75,13 @@ TEST_F(ExpandBadInput, RemainInsideItsOwnFragmentsStops) {
 TEST_F(ExpandBadInput, MegabyteTexts) {
   std::string plain;
   while (plain.size() < (1u << 20)) plain += "lorem ipsum { dolor } ^ sit ^Fac{ amet | ";
-  EXPECT_EQ(X(plain), plain);
+  EXPECT_TRUE(X(plain) == plain);
 
   brain->AddFact("Name", "Ann");
   const std::string filler(350000, 'a');
   const std::string tagged = "^Fact{Name} " + filler + " ^State{} " + filler + " ^Input{0}|" + filler + " ^Div{6|3}";
   const std::string expected = "Ann " + filler + " Normal " + filler + " |" + filler + " 2";
-  EXPECT_EQ(X(tagged), expected);
+  EXPECT_EQ(Squeeze(X(tagged)), Squeeze(expected));
 }
 
 TEST_F(ExpandBadInput, RandomTagSoupTerminates) {
