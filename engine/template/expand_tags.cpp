@@ -44,7 +44,10 @@ constexpr TagInfo kTags[] = {
 // Limits that keep a hostile or mistaken text from running away: real
 // brains nest a few levels and expand a few thousand characters.
 constexpr int kMaxDepth = 32;
-constexpr long long kWorkBudget = 1LL << 23;  // characters searched or rebuilt per expansion
+// The work allowed grows with the text, so that a long text with ordinary
+// tags is expanded in full; only tags that keep producing tags run out.
+constexpr long long kBaseBudget = 1LL << 23;  // characters searched or rebuilt
+constexpr long long kBudgetPerCharacter = 64;
 
 // State shared by one top-level expansion and every expansion nested in it
 // (^Remain{} expands texts of its own), so that the limits hold for the
@@ -53,10 +56,11 @@ struct ExpansionState {
   bool active = false;
   int depth = 0;        // depth of the argument being expanded
   long long work = 0;   // characters searched or rebuilt so far
+  long long budget = 0;
 };
 thread_local ExpansionState gState;
 
-bool OverBudget() { return gState.work > kWorkBudget; }
+bool OverBudget() { return gState.work > gState.budget; }
 void Spend(long long units) { gState.work += units; }
 
 class Expander {
@@ -245,6 +249,7 @@ std::string ExpandTags(BrainClass& brain, std::string_view text, std::string_vie
   if (top) {
     gState.active = true;
     gState.work = 0;
+    gState.budget = kBaseBudget + kBudgetPerCharacter * static_cast<long long>(text.size());
   }
   Expander e(brain, context, stepPattern, pattern);
   return e.Run(std::string(text), depth);

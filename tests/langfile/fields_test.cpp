@@ -12,7 +12,7 @@ std::vector<std::string> BraceFields(std::string_view text, int count) {
   return out;
 }
 
-TEST(Fields, BraceFieldDelimitsTheValueByTheOutermostPair) {
+TEST(LanguageFields, BraceFieldDelimitsTheValueByTheOutermostPair) {
   std::string_view ops = "{Hello ^Fact{name}!} rest";
   EXPECT_EQ(TakeBraceField(ops), "Hello ^Fact{name}!");
   EXPECT_EQ(ops, " rest");
@@ -34,14 +34,14 @@ TEST(Fields, BraceFieldDelimitsTheValueByTheOutermostPair) {
   EXPECT_EQ(TakeBraceField(ops), "");
 }
 
-TEST(Fields, BraceFieldNeverClosedKeepsWhatWasCollected) {
+TEST(LanguageFields, BraceFieldNeverClosedKeepsWhatWasCollected) {
   std::string_view ops = "x {open {inner} text";
   EXPECT_EQ(TakeBraceField(ops), "open {inner} text");
   EXPECT_EQ(ops, "");
   EXPECT_EQ(TakeBraceField(ops), "");
 }
 
-TEST(Fields, CommaAfterBraceFieldIsConsumedWithItsBlanks) {
+TEST(LanguageFields, CommaAfterBraceFieldIsConsumedWithItsBlanks) {
   std::string_view ops = "{a}   , 5";
   EXPECT_EQ(TakeBraceField(ops), "a");
   EXPECT_EQ(ops, " 5");
@@ -61,7 +61,7 @@ TEST(Fields, CommaAfterBraceFieldIsConsumedWithItsBlanks) {
   EXPECT_EQ(TakeBraceField(ops), "three");
 }
 
-TEST(Fields, PlainFieldRunsToTheNextComma) {
+TEST(LanguageFields, PlainFieldRunsToTheNextComma) {
   std::string_view ops = "  5 ,3";
   EXPECT_EQ(TakePlainField(ops), "5 ");  // blanks before the comma stay
   EXPECT_EQ(TakePlainField(ops), "3");

@@ -9,7 +9,7 @@ namespace {
 
 using test::Lines;
 
-TEST(Include, ReadsIntoTheSameBrainWithItsOwnLineNumbers) {
+TEST(LanguageInclude, ReadsIntoTheSameBrainWithItsOwnLineNumbers) {
   test::TempDir dir;
   const std::string inc = dir.File("inc.vlf");
   // The included read starts with fresh registers: the TASK of line 3 finds
@@ -41,7 +41,7 @@ TEST(Include, ReadsIntoTheSameBrainWithItsOwnLineNumbers) {
   EXPECT_EQ(rec.messages, (Lines{"Mode Error In Line 3", "RESPONSE {x},Just Text,{},{}"}));
 }
 
-TEST(Include, PathNamingNoFileIsSkippedSilently) {
+TEST(LanguageInclude, PathNamingNoFileIsSkippedSilently) {
   test::TempDir dir;
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
@@ -51,7 +51,7 @@ TEST(Include, PathNamingNoFileIsSkippedSilently) {
   EXPECT_EQ(b->GetFact("after"), "yes");
 }
 
-TEST(Include, FileIncludingItselfIsRefused) {
+TEST(LanguageInclude, FileIncludingItselfIsRefused) {
   test::TempDir dir;
   const std::string self = dir.File("self.vlf");
   const std::string selfLine = "INCLUDE {" + self + "}";
@@ -95,7 +95,7 @@ std::string Numbered(int i) {
 
 // f0 includes f1, which includes f2, and so on for 100 files: the chain is
 // cut off once includes are nested 64 deep.
-TEST(Include, DeepNestingIsRefused) {
+TEST(LanguageInclude, DeepNestingIsRefused) {
   test::TempDir dir;
   const int kFiles = 100;
   auto file = [&](int i) { return dir.File(Numbered(i) + ".vlf"); };

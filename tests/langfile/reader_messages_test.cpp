@@ -16,7 +16,7 @@ struct Case {
 
 // Each statement error is two boxes: the error with the line number, then
 // the line exactly as read.
-TEST(ReaderMessages, EachErrorShowsItsLineNumberThenTheLine) {
+TEST(LanguageReaderMessages, EachErrorShowsItsLineNumberThenTheLine) {
   const Case cases[] = {
       {"STEP {s},{p}", {"No Current Procedure In Line 1", "STEP {s},{p}"}},
       {"PROCEDURE {p}\nFOR-STEP", {"No Current Step In Line 2", "FOR-STEP"}},
@@ -62,7 +62,7 @@ TEST(ReaderMessages, EachErrorShowsItsLineNumberThenTheLine) {
   }
 }
 
-TEST(ReaderMessages, FailedStatementChangesNoRegisterOrState) {
+TEST(LanguageReaderMessages, FailedStatementChangesNoRegisterOrState) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -81,7 +81,7 @@ TEST(ReaderMessages, FailedStatementChangesNoRegisterOrState) {
   EXPECT_EQ(b->Procs.at(0)->Steps.at(0)->StepPatterns.at(0)->Responses.size(), 1u);
 }
 
-TEST(ReaderMessages, ForModeWithoutAnyModeIsRefused) {
+TEST(LanguageReaderMessages, ForModeWithoutAnyModeIsRefused) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   b->Knowledge.clear();
@@ -96,7 +96,7 @@ TEST(ReaderMessages, ForModeWithoutAnyModeIsRefused) {
 
 // Records replaced under their name leave nothing behind that still points
 // at them: this test is meant to run under AddressSanitizer too.
-TEST(ReaderMessages, ReplacedRecordsLeaveNoDanglingReferences) {
+TEST(LanguageReaderMessages, ReplacedRecordsLeaveNoDanglingReferences) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -149,7 +149,7 @@ TEST(ReaderMessages, ReplacedRecordsLeaveNoDanglingReferences) {
   b.reset();
 }
 
-TEST(ReaderMessages, FilesThatCannotBeRead) {
+TEST(LanguageReaderMessages, FilesThatCannotBeRead) {
   test::TempDir dir;
   test::Recorder rec;
   auto b = test::MakeBrain(rec);

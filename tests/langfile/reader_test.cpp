@@ -13,7 +13,7 @@ namespace {
 
 using test::Lines;
 
-TEST(Reader, FactStateAndModeStatements) {
+TEST(LanguageReader, FactStateAndModeStatements) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -33,7 +33,7 @@ TEST(Reader, FactStateAndModeStatements) {
   EXPECT_TRUE(rec.messages.empty());
 }
 
-TEST(Reader, ClauseStatementsReadEveryOperand) {
+TEST(LanguageReader, ClauseStatementsReadEveryOperand) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -109,7 +109,7 @@ TEST(Reader, ClauseStatementsReadEveryOperand) {
   EXPECT_EQ(p.States[0]->State, "Happy");
 }
 
-TEST(Reader, FragmentFieldsAreSetBeforeAttaching) {
+TEST(LanguageReader, FragmentFieldsAreSetBeforeAttaching) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -124,7 +124,7 @@ TEST(Reader, FragmentFieldsAreSetBeforeAttaching) {
   EXPECT_EQ(b->DoBefore, (std::vector<PatternClass*>{ps[1].get()}));
 }
 
-TEST(Reader, ResponsesAttachToTheRecordTheStateNames) {
+TEST(LanguageReader, ResponsesAttachToTheRecordTheStateNames) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -156,7 +156,7 @@ TEST(Reader, ResponsesAttachToTheRecordTheStateNames) {
   EXPECT_EQ(st.Tasks[0]->OutText, "after-end");
 }
 
-TEST(Reader, ProceduresStepsAndStepClauses) {
+TEST(LanguageReader, ProceduresStepsAndStepClauses) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -189,7 +189,7 @@ TEST(Reader, ProceduresStepsAndStepClauses) {
   EXPECT_TRUE(quiz.Steps[1]->StepPatterns[0]->Fragments.empty());
 }
 
-TEST(Reader, FragmentAfterModeLineGoesToThePreviousModesClause) {
+TEST(LanguageReader, FragmentAfterModeLineGoesToThePreviousModesClause) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -204,7 +204,7 @@ TEST(Reader, FragmentAfterModeLineGoesToThePreviousModesClause) {
   EXPECT_EQ(p.Responses.size(), 1u);
 }
 
-TEST(Reader, NameObjectNamesTheRecordMadeLast) {
+TEST(LanguageReader, NameObjectNamesTheRecordMadeLast) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -265,7 +265,7 @@ TEST(Reader, NameObjectNamesTheRecordMadeLast) {
   EXPECT_EQ(b->NamedObjects.Find("member"), nullptr);
 }
 
-TEST(Reader, AutoNameInTextAndFiles) {
+TEST(LanguageReader, AutoNameInTextAndFiles) {
   const std::regex autoName("Auto-[A-Y]{10}");
   test::TempDir dir;
   test::WriteFile(dir.File("a.vlf"), "FOR-MODE 0,0\nAUTO-NAME\n");
@@ -283,7 +283,7 @@ TEST(Reader, AutoNameInTextAndFiles) {
   }
 }
 
-TEST(Reader, CollectionMembers) {
+TEST(LanguageReader, CollectionMembers) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b,
@@ -320,7 +320,7 @@ TEST(Reader, CollectionMembers) {
   EXPECT_EQ(b->FindCollection("Sorted")->Members, (Lines{"a", "b"}));
 }
 
-TEST(Reader, ReportsProgressEveryTenLines) {
+TEST(LanguageReader, ReportsProgressEveryTenLines) {
   Lines lines(25, "; comment");
   test::TempDir dir;
   test::WriteFile(dir.File("p.vlf"), test::Join(lines, "\r\n") + "\r\n");
@@ -344,7 +344,7 @@ TEST(Reader, ReportsProgressEveryTenLines) {
   EXPECT_TRUE(progress.empty());
 }
 
-TEST(Reader, AcceptsLfAndCrLfLineEnds) {
+TEST(LanguageReader, AcceptsLfAndCrLfLineEnds) {
   test::TempDir dir;
   test::WriteFile(dir.File("e.vlf"),
                   "FACT {a} = {1}\r\n"

@@ -55,7 +55,7 @@ std::string RichBrainText() {
   return t;
 }
 
-TEST(RoundTrip, WriteReadWriteGivesTheSameText) {
+TEST(LanguageRoundTrip, WriteReadWriteGivesTheSameText) {
   test::Recorder rec;
   auto first = test::MakeBrain(rec);
   test::Load(*first, RichBrainText());
@@ -80,6 +80,18 @@ TEST(RoundTrip, WriteReadWriteGivesTheSameText) {
   LoadLanguageFile(*third, dir.File("rich.vlf"));
   EXPECT_TRUE(rec.messages.empty());
   EXPECT_EQ(test::Written(*third), text);
+}
+
+TEST(LanguageRoundTrip, UnbalancedClosingBraceIsWrittenAsStoredButReadsBackShort) {
+  test::Recorder rec;
+  auto first = test::MakeBrain(rec);
+  first->AddFact("x", "a}b");
+  Lines lines;
+  SaveLanguageText(*first, lines);
+  EXPECT_EQ(lines.at(9), "Fact {x} = {a}b}");
+  auto second = test::MakeBrain(rec);
+  LoadLanguageText(*second, lines);
+  EXPECT_EQ(second->GetFact("x"), "a");
 }
 
 }  // namespace

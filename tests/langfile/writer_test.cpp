@@ -28,7 +28,7 @@ const Lines kNewBrain = {
     "",
 };
 
-TEST(Writer, NewBrainIsElevenLines) {
+TEST(LanguageWriter, NewBrainIsElevenLines) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   Lines lines;
@@ -41,7 +41,7 @@ TEST(Writer, NewBrainIsElevenLines) {
 }
 
 // Read in any order and spelling, written in the one canonical layout.
-TEST(Writer, LaysOutEveryKindOfRecord) {
+TEST(LanguageWriter, LaysOutEveryKindOfRecord) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   test::Load(*b, R"(fact {colour} = {red}
@@ -171,7 +171,7 @@ End-Collection
   EXPECT_EQ(progress, (Lines{"DefaultMode:0", "OtherMode:0", "Procs:0", "Colours:0"}));
 }
 
-TEST(Writer, ProgressEveryTenRecords) {
+TEST(LanguageWriter, ProgressEveryTenRecords) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
   std::string text = "NAME-OBJECT {M}\n";
@@ -204,7 +204,7 @@ class FileSizeLimit {
   void (*oldHandler_)(int) = nullptr;
 };
 
-TEST(Writer, SaveReplacesTheFileOnlyWhenWrittenInFull) {
+TEST(LanguageWriter, SaveReplacesTheFileOnlyWhenWrittenInFull) {
   test::TempDir dir;
   const std::string path = dir.File("brain.vlf");
   test::WriteFile(path, "old contents\r\n");
