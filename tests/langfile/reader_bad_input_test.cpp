@@ -49,11 +49,12 @@ std::size_t ReadGarbage(const std::string& bytes) {
   auto b = test::MakeBrain(rec, /*trace=*/false);
   LoadLanguageFile(*b, dir.File("garbage.vlf"));
   ExpectWellFormedMessages(rec.messages, SplitAsRead(bytes));
+  const std::size_t messages = rec.messages.size();
   Lines written;
   SaveLanguageText(*b, written);
   auto again = test::MakeBrain(rec, false);
   LoadLanguageText(*again, written);
-  return rec.messages.size();
+  return messages;
 }
 
 TEST(LanguageReaderBadInput, RandomBytes) {
