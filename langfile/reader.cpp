@@ -67,6 +67,7 @@ class LanguageReader {
   BrainClass::BusyScope busy_;
   Registers reg_;
   std::vector<FileIdentity> reading_;  // files being read, outermost first
+  std::size_t includeDepth_ = 0;       // INCLUDE statements being read
 };
 
 void LanguageReader::Reset() {
@@ -131,11 +132,13 @@ void LanguageReader::Include(const std::string& path, int lineNo, const std::str
       }
     }
   }
-  if (reading_.size() >= kMaxIncludeDepth) {
+  if (includeDepth_ >= kMaxIncludeDepth) {
     Fail("Include Nested Too Deeply In Line ", lineNo, line);
     return;
   }
+  ++includeDepth_;
   ReadFile(path);
+  --includeDepth_;
 }
 
 // Numbers of THRESHOLD and FRAGMENT are trimmed; those of FOR-MODE are not.
