@@ -58,16 +58,12 @@ std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& 
 }
 
 void TerminalInput::PrintAbove(const std::string& line) {
-  if (!waiting_) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
-    return;
-  }
   // Clear the line being typed, print, and let the editor redraw it.
-  std::fputs("\r\x1b[K", stdout);
-  std::fputs((line + "\n").c_str(), stdout);
+  if (waiting_) std::fputs("\r\x1b[K", stdout);
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
   std::fflush(stdout);
-  rl_forced_update_display();
+  if (waiting_) rl_forced_update_display();
 }
 
 }  // namespace varnex

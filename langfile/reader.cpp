@@ -16,8 +16,11 @@ namespace {
 
 enum class ReaderState { Outside, Collection, Clause, StepClause, Threshold, StateResponse };
 
-// Included files may include others; beyond this depth the reader refuses.
+// Included files may include others; beyond this depth, or beyond this many
+// included reads in one read (a file that includes another twice, on every
+// level, would otherwise multiply without end), the reader refuses.
 constexpr std::size_t kMaxIncludeDepth = 64;
+constexpr std::size_t kMaxIncludes = 1000;
 
 // The records that statements attach to. A register whose record has been
 // retired (its mode or procedure was replaced under the same name) counts
@@ -68,6 +71,7 @@ class LanguageReader {
   Registers reg_;
   std::vector<FileIdentity> reading_;  // files being read, outermost first
   std::size_t includeDepth_ = 0;       // INCLUDE statements being read
+  std::size_t includes_ = 0;           // included reads so far
 };
 
 void LanguageReader::Reset() {
@@ -136,6 +140,11 @@ void LanguageReader::Include(const std::string& path, int lineNo, const std::str
     Fail("Include Nested Too Deeply In Line ", lineNo, line);
     return;
   }
+  if (includes_ >= kMaxIncludes) {
+    Fail("Too Many Includes In Line ", lineNo, line);
+    return;
+  }
+  ++includes_;
   ++includeDepth_;
   ReadFile(path);
   --includeDepth_;

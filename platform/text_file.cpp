@@ -1,22 +1,39 @@
 #include "platform/text_file.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace varnex {
+namespace {
+
+// File names come from brain texts; one with a zero byte would silently name
+// another file.
+bool UsablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
+
+}  // namespace
 
 LineReader::~LineReader() { Close(); }
 
 bool LineReader::Open(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   buffer_.clear();
   pos_ = 0;
   eof_ = false;
-  return fd_ >= 0;
+  if (!UsablePath(path)) return false;
+  // Devices and pipes could be read for ever; only files (and directories,
+  // whose read fails at once) are opened.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) return false;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+    Close();
+    return false;
+  }
+  return true;
 }
 
 void LineReader::Close() {
@@ -89,7 +106,14 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-std::string WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines) {
+std::string WriteLinesAtomically(const std::string& requested, const std::vector<std::string>& lines) {
+  if (!UsablePath(requested)) return "Could not write " + requested + ": invalid file name";
+  // Replace the file a symbolic link points to, not the link itself.
+  std::string path = requested;
+  if (char* real = ::realpath(requested.c_str(), nullptr)) {
+    path = real;
+    std::free(real);
+  }
   std::string tmp = path + ".tmp-XXXXXX";
   std::vector<char> name(tmp.begin(), tmp.end());
   name.push_back('\0');
@@ -124,6 +148,7 @@ std::string WriteLinesAtomically(const std::string& path, const std::vector<std:
 }
 
 bool AppendLine(const std::string& path, const std::string& line) {
+  if (!UsablePath(path)) return false;
   int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   std::string data = line + "\r\n";
@@ -132,11 +157,13 @@ bool AppendLine(const std::string& path, const std::string& line) {
 }
 
 bool IsRegularFile(const std::string& path) {
+  if (!UsablePath(path)) return false;
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IdentifyFile(const std::string& path, FileIdentity& id) {
+  if (!UsablePath(path)) return false;
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   id.device = st.st_dev;

@@ -27,17 +27,18 @@ void SwitchState(BrainClass& brain, const std::string& name) {
 
 void ResetState(BrainClass& brain) { brain.CurrentState = -1; }
 
-DataCollectionClass& FindOrCreateCollection(BrainClass& brain, const std::string& name) {
-  if (DataCollectionClass* c = brain.FindCollection(name)) return *c;
+DataCollectionClass* FindOrCreateCollection(BrainClass& brain, const std::string& name) {
+  if (DataCollectionClass* c = brain.FindCollection(name)) return c;
+  if (name.empty()) return nullptr;
   auto owned = std::make_unique<DataCollectionClass>();
-  DataCollectionClass& c = *owned;
+  DataCollectionClass* c = owned.get();
   brain.AddCollection(name, std::move(owned));
   return c;
 }
 
 void AddToCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
   if (brain.TraceOn) brain.Trace("[Add Member]: {" + member + "} To: {" + collection + "}");
-  FindOrCreateCollection(brain, collection).AddMember(member);
+  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection)) c->AddMember(member);
 }
 
 void RemoveFromCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
@@ -46,7 +47,7 @@ void RemoveFromCollection(BrainClass& brain, const std::string& collection, cons
 }
 
 void LoadCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
-  FindOrCreateCollection(brain, collection).LoadMembers(file);
+  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection)) c->LoadMembers(file);
 }
 
 void SaveCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
@@ -60,26 +61,29 @@ void ClearCollection(BrainClass& brain, const std::string& collection) {
 void ParseCollection(BrainClass& brain, const std::string& source, const std::string& target, const std::string& text) {
   DataCollectionClass* src = brain.FindCollection(source);
   if (!src) return;
-  DataCollectionClass& dst = FindOrCreateCollection(brain, target);
+  DataCollectionClass* dst = FindOrCreateCollection(brain, target);
+  if (!dst) return;
   // A copy: the source may be the target.
   const std::vector<std::string> members = src->Members;
   for (const auto& m : members) {
     int32_t pos = 0;
-    if (FindWord(m, text, pos)) dst.AddMember(m);
+    if (FindWord(m, text, pos)) dst->AddMember(m);
   }
 }
 
 void MergeCollection(BrainClass& brain, const std::string& source, const std::string& target) {
   DataCollectionClass* src = brain.FindCollection(source);
   if (!src) return;
-  DataCollectionClass& dst = FindOrCreateCollection(brain, target);
+  DataCollectionClass* dst = FindOrCreateCollection(brain, target);
+  if (!dst) return;
   const std::vector<std::string> members = src->Members;
-  for (const auto& m : members) dst.ListAdd(m);
+  for (const auto& m : members) dst->ListAdd(m);
 }
 
 void WordsToCollection(BrainClass& brain, const std::string& text, const std::string& collection) {
-  DataCollectionClass& c = FindOrCreateCollection(brain, collection);
-  for (auto& w : SplitWords(text)) c.ListAdd(std::move(w));
+  DataCollectionClass* c = FindOrCreateCollection(brain, collection);
+  if (!c) return;
+  for (auto& w : SplitWords(text)) c->ListAdd(std::move(w));
 }
 
 void SetUnsorted(BrainClass& brain, const std::string& collection) {

@@ -13,8 +13,9 @@ void SwitchMode(BrainClass& brain, const std::string& name);
 void SwitchState(BrainClass& brain, const std::string& name);
 void ResetState(BrainClass& brain);
 
-// Finds a collection by name, creating and registering it when missing.
-DataCollectionClass& FindOrCreateCollection(BrainClass& brain, const std::string& name);
+// Finds a collection by name, creating and registering it when missing. A
+// collection without a name cannot be registered, so none is made: null.
+DataCollectionClass* FindOrCreateCollection(BrainClass& brain, const std::string& name);
 
 void AddToCollection(BrainClass& brain, const std::string& collection, const std::string& member);
 void RemoveFromCollection(BrainClass& brain, const std::string& collection, const std::string& member);

@@ -20,15 +20,18 @@ void ResetHitsOf(KnowledgeClass& k) {
 
 // Submit This and Do Response For run whole cycles or responses inside the
 // running one. A brain that keeps re-entering itself is stopped at this
-// depth instead of exhausting the stack.
+// depth instead of exhausting the stack, and one that fans out (two
+// re-entries per level) after this many re-entries in one outermost run.
 constexpr int kMaxNesting = 64;
+constexpr long kMaxNestedRuns = 10000;
 
 template <class F>
 void Nested(BrainClass& brain, const char* what, F&& run) {
-  if (brain.NestingDepth >= kMaxNesting) {
+  if (brain.NestingDepth >= kMaxNesting || brain.NestedRuns >= kMaxNestedRuns) {
     if (brain.TraceOn) brain.Trace(std::string("[Nesting Limit]: ") + what + " skipped");
     return;
   }
+  ++brain.NestedRuns;
   ++brain.NestingDepth;
   struct Leave {
     BrainClass& b;

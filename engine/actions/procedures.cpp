@@ -33,6 +33,7 @@ int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& sp, std::string_vi
 }
 
 void ExecuteStepPattern(BrainClass& brain, StepPatternClass& sp, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
   if (sp.Responses.empty()) return;
   ResponseClass& r = *sp.Responses[RandomBelow(static_cast<uint32_t>(sp.Responses.size()))];
   ResolveToString(brain, r, input);
@@ -60,6 +61,7 @@ void RunStep(BrainClass& brain, StepClass& step, const std::string& input) {
 }  // namespace
 
 void RunProcedure(BrainClass& brain, ProcClass& proc, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
   if (StepClass* step = FindStep(proc, proc.CurrentStep))
     RunStep(brain, *step, input);
   else

@@ -30,6 +30,7 @@ bool OutputsNothing(uint8_t type) {
 }  // namespace
 
 void ResolveToString(BrainClass& brain, ResponseClass& r, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
   ActionContext ctx{brain, r, PatternOfResponse(&r), StepPatternOfResponse(&r), input};
   if (brain.TraceOn) {
     std::string line = "[Resp: " + std::string(ResponseTypeName(r.ResponseType)) + "]: " + r.ObjectName + " = {";

@@ -14,8 +14,11 @@
 namespace varnex {
 namespace {
 
-// A task list that loops for ever is cut off after this many executions.
+// A task list that loops for ever is cut off after this many executions;
+// all the task lists of one outermost run (nested ones included) after ten
+// times as many.
 constexpr long kMaxTaskExecutions = 1000000;
+constexpr long kMaxTasksPerRun = 10 * kMaxTaskExecutions;
 
 // Entries "label=index", sorted ignoring case, without repeated entries.
 class LabelTable {
@@ -44,6 +47,7 @@ class LabelTable {
 }  // namespace
 
 void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
   ActionContext ctx{brain, r, PatternOfResponse(&r), StepPatternOfResponse(&r), input};
   LabelTable labels;
   for (std::size_t i = 0; i < r.Tasks.size(); ++i)
@@ -53,7 +57,7 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
   long executed = 0;
   // Tasks added or deleted by an action are seen: the count is read anew.
   for (long index = 0; index >= 0 && static_cast<std::size_t>(index) < r.Tasks.size(); ++index) {
-    if (++executed > kMaxTaskExecutions) return;
+    if (++executed > kMaxTaskExecutions || ++brain.TasksRun > kMaxTasksPerRun) return;
     TaskClass& t = *r.Tasks[static_cast<std::size_t>(index)];
     std::string text = ctx.Expand(t.OutText);
     if (brain.TraceOn) {

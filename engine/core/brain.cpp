@@ -156,7 +156,8 @@ std::unique_ptr<DataCollectionClass> BrainClass::TakeCollection(DataCollectionCl
 
 std::string BrainClass::GetFact(std::string_view name) const {
   int i = IndexOfFact(name);
-  return i < 0 ? std::string("#") : FactValues[static_cast<std::size_t>(i)];
+  return i < 0 || static_cast<std::size_t>(i) >= FactValues.size() ? std::string("#")
+                                                                    : FactValues[static_cast<std::size_t>(i)];
 }
 
 std::string BrainClass::CurrentStateName() const {
@@ -176,11 +177,17 @@ ProcClass* BrainClass::CurrentProcedure() const {
 
 void BrainClass::Retire(std::unique_ptr<ObjectClass> record) {
   if (!record) return;
-  ForEachInSubtree(record.get(), [](ObjectClass* r) { r->Retired = true; });
-  NamedObjects.RemoveIf([](const ObjectClass* r) { return r->Retired; });
-  auto dead = [](PatternClass* p) { return p->Retired; };
-  DoBefore.erase(std::remove_if(DoBefore.begin(), DoBefore.end(), dead), DoBefore.end());
-  DoAfter.erase(std::remove_if(DoAfter.begin(), DoAfter.end(), dead), DoAfter.end());
+  bool hadPatterns = false;
+  ForEachInSubtree(record.get(), [&](ObjectClass* r) {
+    r->Retired = true;
+    NamedObjects.RemoveRecord(r);
+    hadPatterns = hadPatterns || r->Kind == ObjectKind::Pattern;
+  });
+  if (hadPatterns) {
+    auto dead = [](PatternClass* p) { return p->Retired; };
+    DoBefore.erase(std::remove_if(DoBefore.begin(), DoBefore.end(), dead), DoBefore.end());
+    DoAfter.erase(std::remove_if(DoAfter.begin(), DoAfter.end(), dead), DoAfter.end());
+  }
   if (busyDepth_ > 0)
     graveyard_.push_back(std::move(record));
   // Otherwise nothing can still hold it: it is destroyed here.

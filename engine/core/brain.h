@@ -77,8 +77,12 @@ class BrainClass : public ObjectClass {
   // each, and its progress reports.
   TextHandler ReaderMessage;
   TextHandler LanguageProgress;
-  // How deeply Submit This and Do Response For are nested right now.
+  // How deeply Submit This and Do Response For are nested right now, and
+  // how much nested and task work the outermost running operation has done:
+  // a brain that re-enters itself or loops is cut off by these counts.
   int NestingDepth = 0;
+  long NestedRuns = 0;
+  long TasksRun = 0;
 
   // ---- registries ----
   void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
@@ -140,7 +144,9 @@ class BrainClass : public ObjectClass {
   // references to records while actions retire them.
   class BusyScope {
    public:
-    explicit BusyScope(BrainClass& brain) : brain_(brain) { ++brain_.busyDepth_; }
+    explicit BusyScope(BrainClass& brain) : brain_(brain) {
+      if (brain_.busyDepth_++ == 0) brain_.NestedRuns = brain_.TasksRun = 0;
+    }
     ~BusyScope();
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
@@ -150,7 +156,6 @@ class BrainClass : public ObjectClass {
   };
 
  private:
-  void RetireReferencesTo();
   int busyDepth_ = 0;
   std::vector<std::unique_ptr<ObjectClass>> graveyard_;
   std::vector<std::unique_ptr<ObjectClass>> unattached_;

@@ -25,11 +25,11 @@ void BrainClass::ProcessInput(const std::string& input) {
   PushHistory(InputHistory, input);
   if (TraceOn) Trace("[Input]: " + input);
 
-  // Patterns can leave these lists while others respond; the count is taken
-  // once and every index is checked again before use.
-  const std::size_t before = DoBefore.size();
-  for (std::size_t i = 0; i < before && i < DoBefore.size(); ++i) {
-    PatternClass* p = DoBefore[i];
+  // The patterns to visit are fixed before the first responds. One that an
+  // earlier one deleted is skipped; it stays alive while the cycle runs.
+  const std::vector<PatternClass*> before = DoBefore;
+  for (PatternClass* p : before) {
+    if (p->Retired) continue;
     if (TraceOn) Trace("[Do Before]: " + p->ObjectName);
     Respond(*this, *p, input);
   }
@@ -42,8 +42,9 @@ void BrainClass::ProcessInput(const std::string& input) {
     Answer(*this, *k, input);
   else
     Output("Sorry, I do not know anything at all yet!");
-  const std::size_t after = DoAfter.size();
-  for (std::size_t i = 0; i < after && i < DoAfter.size(); ++i) Respond(*this, *DoAfter[i], input);
+  const std::vector<PatternClass*> after = DoAfter;
+  for (PatternClass* p : after)
+    if (!p->Retired) Respond(*this, *p, input);
 }
 
 void BrainClass::Output(const std::string& text) {

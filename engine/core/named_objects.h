@@ -3,7 +3,6 @@
 // substituted. The registry does not own the records.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,8 +19,8 @@ class NamedObjectRegistry {
   bool Contains(std::string_view name) const { return Find(name) != nullptr; }
   // Removes the first entry of the name; returns its record, or null.
   ObjectClass* RemoveFirst(std::string_view name);
-  // Drops every entry whose record satisfies `pred`.
-  void RemoveIf(const std::function<bool(const ObjectClass*)>& pred);
+  // Drops every entry of a record, whatever names it was registered under.
+  void RemoveRecord(const ObjectClass* record);
   std::size_t Size() const { return size_; }
   // Entries as (name, record), in registration order.
   std::vector<std::pair<std::string, ObjectClass*>> Entries() const;
@@ -32,7 +31,12 @@ class NamedObjectRegistry {
     ObjectClass* record;
     uint64_t seq;
   };
+  void Forget(const ObjectClass* record, const std::string& key);
+
   std::unordered_map<std::string, std::vector<Entry>> byKey_;  // key: upper-cased name
+  // The keys each record is registered under, so that a record leaving the
+  // brain is found without scanning the whole registry.
+  std::unordered_multimap<const ObjectClass*, std::string> keysOf_;
   std::size_t size_ = 0;
   uint64_t nextSeq_ = 0;
 };

@@ -34,6 +34,7 @@ int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) 
 }
 
 void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
   int32_t best = kScoreFloor;
   PatternClass* winner = nullptr;
   for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {

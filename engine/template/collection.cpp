@@ -65,8 +65,15 @@ void DataCollectionClass::LoadMembers(const std::string& path) {
   std::vector<std::string> lines;
   // A file that cannot be read in full changes nothing.
   if (!ReadAllLines(path, lines)) return;
-  Members.clear();
-  for (auto& line : lines) ListAdd(std::move(line));
+  Members = std::move(lines);
+  if (Sorted_) {
+    // Sorting once keeps big files fast; a stable sort keeps the first of
+    // lines that differ only in letter case, as adding them one by one would.
+    std::stable_sort(Members.begin(), Members.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+    Members.erase(std::unique(Members.begin(), Members.end(),
+                              [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }),
+                  Members.end());
+  }
 }
 
 void DataCollectionClass::SaveMembers(const std::string& path) const { WriteLinesAtomically(path, Members); }

@@ -112,6 +112,9 @@ std::string Expander::Run(std::string text, int depth) {
         end = close + 1;
       }
       Spend(static_cast<long long>(std::max<std::size_t>(text.size() + value.size(), 64)));
+      // A long value is searched by the tags that follow: it earns its own
+      // share of the budget, unless it may hold further tags.
+      if (value.find('^') == std::string::npos) gState.budget += kBudgetPerCharacter * static_cast<long long>(value.size());
       text.replace(pos, end - pos, value);
       // The text before the caret held no occurrence; one can only begin
       // within the tag word's length before the replaced part.

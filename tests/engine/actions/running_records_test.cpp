@@ -120,3 +120,50 @@ TEST(RunningRecords, OutOfRangeIndicesBehaveAsNone) {
 
 }  // namespace
 }  // namespace varnex
+
+namespace varnex {
+namespace {
+
+TEST(RunningRecords, ADoBeforePatternDeletingItselfSkipsNoOther) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\nName-Object {A}\n  Fragment Do-Before,0,0, {}, {}, {}\n"
+             "  Response {A},Delete Object,{},{}\n"
+             "For-Mode 0,0\nName-Object {B}\n  Fragment Do-Before,0,0, {}, {}, {}\n"
+             "  Response {B},Just Text,{},{}\n");
+  b->ProcessInput("x");
+  EXPECT_EQ(rec.answers, (std::vector<std::string>{"A", "B", "B"}));
+}
+
+TEST(RunningRecords, FanningOutReEntryIsBounded) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  // Each level submits twice: without a bound on the total this never ends.
+  test::Load(*b,
+             "For-Mode 0,0\n"
+             "  Response {},Task List,{},{}\n"
+             "    Task {},Submit This,{again},{}\n"
+             "    Task {},Submit This,{again},{}\n");
+  b->ProcessInput("again");
+  EXPECT_LE(rec.answers.size(), 10001u);
+  EXPECT_EQ(b->NestingDepth, 0);
+}
+
+TEST(RunningRecords, CollectionsWithoutANameAreNotKept) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\n"
+             "  Response {},Task List,{},{}\n"
+             "    Task {},Add To Collection,{},{x}\n"
+             "    Task {},Load Collection,{},{/dev/zero}\n"
+             "    Task {},Load Collection,{zero},{/dev/zero}\n"
+             "    Task {a b},Words To Collection,{},{}\n");
+  b->ProcessInput("go");  // /dev/zero is not a file: nothing is read from it
+  EXPECT_TRUE(b->FindCollection("zero")->Members.empty());
+  EXPECT_EQ(b->Collections.size(), 1u);
+}
+
+}  // namespace
+}  // namespace varnex
