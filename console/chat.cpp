@@ -104,10 +104,10 @@ int RunChat(const ConsoleOptions& options) {
   }
 
   // Keep the brain alive a while after the last input, so that it can speak
-  // on its own; its tick comes once a second as on a terminal.
-  const auto idleStart = std::chrono::steady_clock::now();
+  // on its own; its tick comes once a second as on a terminal. Ticks are a
+  // full second apart even when one comes late, as a periodic timer's are.
   for (int second = 1; second <= options.idle; ++second) {
-    std::this_thread::sleep_until(idleStart + std::chrono::seconds(second));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     if (timer.Running()) Guarded([&] { brain.VolitionTick(); });
   }
 
