@@ -6,6 +6,8 @@
 #include <csignal>
 #include <filesystem>
 
+#include "engine/core/type_names.h"
+#include "langfile/reader.h"
 #include "langfile_test_util.h"
 #include "support/test_support.h"
 
@@ -14,195 +16,78 @@ namespace {
 
 using test::Lines;
 
-const Lines kNewBrain = {
-    "",
-    "Varnex 9.0 Varnex-Language File",
-    "Written by the Varnex conversational engine",
-    "All Rights Reserved",
-    "",
-    "-------States--------",
-    "-------Modes---------",
-    "-----Procedures------",
-    "-------Facts---------",
-    "-----Collections-----",
-    "",
-};
-
-TEST(LanguageWriter, NewBrainIsElevenLines) {
-  test::Recorder rec;
-  auto b = test::MakeBrain(rec);
-  Lines lines;
-  SaveLanguageText(*b, lines);
-  EXPECT_EQ(lines, kNewBrain);
-
-  test::TempDir dir;
-  EXPECT_EQ(SaveLanguageFile(*b, dir.File("new.vlf")), "");
-  EXPECT_EQ(test::ReadFile(dir.File("new.vlf")), test::Join(kNewBrain, "\r\n") + "\r\n");
+// A brain with every record kind, every pattern and response type, named
+// records throughout, and texts with blanks, commas, nested braces, tabs,
+// high bytes and the extreme numbers.
+std::string RichBrainText() {
+  std::string t = "NAME-OBJECT {Main mode}\nSTATE {Happy}\nSTATE {  spaced state }\n";
+  for (int c = 0; c < 12; ++c) t += "FOR-MODE " + std::to_string(c) + ",-1\nRESPONSE {answer},Just Text,{},{}\n";
+  t += "FOR-MODE 2147483647,-2147483648\nNAME-OBJECT {clause}\n";
+  for (int i = 0; i < pt::Count; ++i) {
+    const std::string n = std::to_string(i);
+    t += "FRAGMENT " + std::string(PatternTypeName(static_cast<uint8_t>(i))) + "," + n + ",-" + n +
+         ", {  frag, ^Fact{x} " + n + " }, {name " + n + "}, {\tvalue\xe9 " + n + "}\n";
+    if (i % 3 == 0) t += "NAME-OBJECT {fragment " + n + "}\n";
+  }
+  for (int i = 0; i < rt::Count; ++i) {
+    const std::string n = std::to_string(i), type(ResponseTypeName(static_cast<uint8_t>(i)));
+    t += "RESPONSE {Say {nested {deep}} " + n + "}," + type + ",{n, " + n + "},{v " + n + "}\n";
+    if (i % 2 == 0) t += "NAME-OBJECT {response " + n + "}\n";
+    t += "TASK {task " + n + "}," + type + ",{tn},{tv}\n";
+    if (i % 4 == 0) t += "NAME-OBJECT {task " + n + "}\n";
+  }
+  t += "THRESHOLD -5,2147483647\nNAME-OBJECT {thresh}\nRESPONSE {th},Just Text,{},{}\nTASK {th t},Nested,{},{}\n";
+  t += "FOR-STATE {Happy}\nNAME-OBJECT {happy}\nRESPONSE {st},State Change,{Normal},{}\nFOR-STATE {}\n";
+  t += "MODE {Second mode}\nNAME-OBJECT {second}\nFOR-MODE 0,0\nFRAGMENT Do-Before,0,0,{}\nMODE {}\n";
+  t += "PROCEDURE {Quiz}\nNAME-OBJECT {quiz}\nSTEP {Ask},{What is {2+2}?}\nNAME-OBJECT {ask}\n";
+  t += "FOR-STEP\nNAME-OBJECT {ask clause}\nFRAGMENT AND,1,1,{four}\nNAME-OBJECT {four}\n";
+  t += "RESPONSE {Right},Goto Step,{Done},{}\nNAME-OBJECT {right}\nTASK {log},Log This,{f.txt},{}\n";
+  t += "FOR-STEP\nFRAGMENT NOT,0,0,{four}\nSTEP {Done},{}\nPROCEDURE {Empty}\n";
+  t += "FACT {colour} = {red, green}\nFACT {empty} = {}\nFACT {braces} = {^Fact{colour}}\n";
+  t += "START-COLLECTION {Zoo}\nzebra\nant\nFOR-MODE 1,1\nName-Object {x}\nEND-COLLECTION\n";
+  t += "START-COLLECTION {arrivals}, {unsorted}\nlast\nfirst\nmiddle of {it}\nEND-COLLECTION\n";
+  return t + "START-COLLECTION {Nothing}\nEND-COLLECTION\n";
 }
 
-// Read in any order and spelling, written in the one canonical layout.
-TEST(LanguageWriter, LaysOutEveryKindOfRecord) {
+TEST(LanguageWriter, WriteReadWriteGivesTheSameText) {
   test::Recorder rec;
-  auto b = test::MakeBrain(rec);
-  test::Load(*b, R"(fact {colour} = {red}
-state {Happy}
-  STATE {sad}
-state {normal}
-Name-Object {DefaultMode}
-for-mode 5,-2
-name-object {Greeting}
-fragment and , 10 , 3 ,{hello}
-name-object {HelloFrag}
-fragment Data-Match,4,1,{x},{colour},{red}
-response {Hi ^Fact{colour}!}, just text ,{},{}
-name-object {HiResp}
-response {list},Task List,{a},{b}
-task {one},Just Text,{},{}
-name-object {TaskOne}
-task {two},Mode Change,{Other},{}
-threshold 2 , 4
-name-object {Th}
-response {again},Just Text,{},{}
-task {t},Just Text,{},{}
-for-state {Happy}
-name-object {St}
-response {glad},Just Text,{},{}
-FRAGMENT Volition,0,0,{0.5}
-Mode {Other}
-name-object {OtherMode}
-for-mode 0,0
-fragment OR,0,0,{bye}
-response {Bye},Just Text,{},{}
-Procedure {Quiz}
-name-object {QuizProc}
-step {Ask},{What is 2+2?}
-name-object {AskStep}
-for-step
-name-object {AskClause}
-fragment AND,1,1,{four}
-name-object {FourFrag}
-response {Right},Goto Step,{Done},{}
-task {noted},Log This,{log.txt},{}
-step {Done},{Bye}
-Procedure {Second}
-start-collection {zoo}
-zebra
-ant
-end-collection
-NAME-OBJECT {not written}
-START-COLLECTION {Colours}, { unsorted }
-red
-blue
-End-Collection
-fact {size} = {10}
-fact {COLOUR} = {blue})");
+  auto first = test::MakeBrain(rec);
+  test::Load(*first, RichBrainText());
   ASSERT_TRUE(rec.messages.empty()) << rec.messages[0];
-  Lines progress;
-  b->LanguageProgress = [&](const std::string& s) { progress.push_back(s); };
-  EXPECT_EQ(test::Written(*b), R"(
-Varnex 9.0 Varnex-Language File
-Written by the Varnex conversational engine
-All Rights Reserved
+  Lines progress, lines;
+  first->LanguageProgress = [&](const std::string& s) { progress.push_back(s); };
+  SaveLanguageText(*first, lines);
+  // Every tenth clause of a mode (by its object name), procedure and collection.
+  EXPECT_EQ(progress, (Lines{"Main mode:0", "Main mode:10", "second:0", "Procs:0", "arrivals:0"}));
+  const std::string text = test::Join(lines);
 
--------States--------
-State {Happy}
-State {sad}
--------Modes---------
-Name-Object {DefaultMode}
-For-Mode 5,-2
-Name-Object {Greeting}
-  Fragment AND,10,3, {hello}, {}, {}
-  Name-Object {HelloFrag}
-  Fragment Data-Match,4,1, {x}, {colour}, {red}
-  Fragment Volition,0,0, {0.5}, {}, {}
-  Response {Hi ^Fact{colour}!},Just Text,{},{}
-  Name-Object {HiResp}
-  Response {list},Task List,{a},{b}
-    Task {one},Just Text,{},{}
-    Name-Object {TaskOne}
-    Task {two},Mode Change,{Other},{}
-  Threshold 2,4
-  Name-Object {Th}
-    Response {again},Just Text,{},{}
-      Task {t},Just Text,{},{}
-  For-State {Happy}
-  Name-Object {St}
-    Response {glad},Just Text,{},{}
+  auto second = test::MakeBrain(rec);
+  LoadLanguageText(*second, lines);
+  EXPECT_EQ(test::Written(*second), text);
+  EXPECT_EQ(second->NamedObjects.Size(), first->NamedObjects.Size());
+  EXPECT_EQ(second->DoBefore.size(), 2u);
 
-Mode {Other}
-Name-Object {OtherMode}
-For-Mode 0,0
-  Fragment OR,0,0, {bye}, {}, {}
-  Response {Bye},Just Text,{},{}
-
------Procedures------
-Procedure {Quiz}
-
-Name-Object {QuizProc}
-Step {Ask},{What is 2+2?}
-Name-Object {AskStep}
-  For-Step
-  Name-Object {AskClause}
-    Fragment AND,1,1, {four}, {}, {}
-    Name-Object {FourFrag}
-    Response {Right},Goto Step,{Done},{}
-      Task {noted},Log This,{log.txt},{}
-
-Step {Done},{Bye}
-
-Procedure {Second}
-
-
--------Facts---------
-Fact {colour} = {blue}
-Fact {size} = {10}
------Collections-----
-Start-Collection {Colours}, {UNSORTED}
-red
-blue
-End-Collection
-
-Start-Collection {zoo}
-ant
-zebra
-End-Collection
-
-)");
-  EXPECT_EQ(progress, (Lines{"DefaultMode:0", "OtherMode:0", "Procs:0", "Colours:0"}));
+  // The same through a file, whose lines end in CR LF.
+  test::TempDir dir;
+  ASSERT_EQ(SaveLanguageFile(*first, dir.File("rich.vlf")), "");
+  EXPECT_EQ(test::ReadFile(dir.File("rich.vlf")), test::Join(lines, "\r\n") + "\r\n");
+  auto third = test::MakeBrain(rec);
+  LoadLanguageFile(*third, dir.File("rich.vlf"));
+  EXPECT_TRUE(rec.messages.empty());
+  EXPECT_EQ(test::Written(*third), text);
 }
 
-TEST(LanguageWriter, ProgressEveryTenRecords) {
+TEST(LanguageWriter, UnbalancedClosingBraceIsWrittenAsStoredButReadsBackShort) {
   test::Recorder rec;
-  auto b = test::MakeBrain(rec);
-  std::string text = "NAME-OBJECT {M}\n";
-  for (int i = 0; i < 21; ++i) text += "FOR-MODE 0,0\nPROCEDURE {p" + std::to_string(i) + "}\n";
-  test::Load(*b, text);
-  Lines progress;
-  b->LanguageProgress = [&](const std::string& s) { progress.push_back(s); };
+  auto first = test::MakeBrain(rec);
+  first->AddFact("x", "a}b");
   Lines lines;
-  SaveLanguageText(*b, lines);
-  EXPECT_EQ(progress, (Lines{"M:0", "M:10", "M:20", "Procs:0", "Procs:10", "Procs:20"}));
+  SaveLanguageText(*first, lines);
+  EXPECT_EQ(lines.at(9), "Fact {x} = {a}b}");
+  auto second = test::MakeBrain(rec);
+  LoadLanguageText(*second, lines);
+  EXPECT_EQ(second->GetFact("x"), "a");
 }
-
-// Sets a file size limit for the scope, so writes beyond it fail.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim = saved_;
-    lim.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lim);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
-};
 
 TEST(LanguageWriter, SaveReplacesTheFileOnlyWhenWrittenInFull) {
   test::TempDir dir;
@@ -212,19 +97,23 @@ TEST(LanguageWriter, SaveReplacesTheFileOnlyWhenWrittenInFull) {
   auto b = test::MakeBrain(rec);
   b->AddFact("big", std::string(200000, 'x'));
   {
-    FileSizeLimit limit(4096);
-    EXPECT_NE(SaveLanguageFile(*b, path), "");
+    // Writes beyond 4 KiB fail (and raise no signal) while this holds.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved;
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string error = SaveLanguageFile(*b, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_NE(error, "");
   }
   EXPECT_EQ(test::ReadFile(path), "old contents\r\n");
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-  EXPECT_EQ(files, 1u) << "no temporary file is left behind";
-
+  using Dir = std::filesystem::directory_iterator;
+  EXPECT_EQ(std::distance(Dir(dir.path()), Dir()), 1) << "no temporary file is left behind";
   EXPECT_EQ(SaveLanguageFile(*b, path), "");
-  Lines lines;
-  SaveLanguageText(*b, lines);
-  EXPECT_EQ(test::ReadFile(path), test::Join(lines, "\r\n") + "\r\n");
-
+  EXPECT_TRUE(test::ReadFile(path).ends_with(std::string(200000, 'x') + "}\r\n-----Collections-----\r\n\r\n"));
   const std::string nowhere = dir.File("no/such/dir.vlf");
   EXPECT_NE(SaveLanguageFile(*b, nowhere), "");
   EXPECT_FALSE(std::filesystem::exists(nowhere));
