@@ -9,25 +9,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(BrainState, ModesAndStates) {
-  test::Recorder rec;
-  auto b = test::MakeBrain(rec);
-  test::Load(*b, "Mode {Chat}\n");
-  rec.trace.clear();
-  SwitchMode(*b, "chat");
-  EXPECT_EQ(b->CurrentMode, 1);
-  SwitchMode(*b, "missing");
-  EXPECT_EQ(b->CurrentMode, 1);
-  SwitchState(*b, "Angry");
-  EXPECT_EQ(b->CurrentStateName(), "Angry");
-  SwitchState(*b, "normal");
-  EXPECT_EQ(b->CurrentStateName(), "Normal");
-  ResetState(*b);
-  EXPECT_EQ(b->CurrentStateName(), "");
-  EXPECT_EQ(rec.trace, (Lines{"[Switch Mode]: chat", "[Switch Mode]: missing", "[Switch State]: Angry",
-                              "[Switch State]: Angry", "[Switch State]: normal"}));
-}
-
 TEST(BrainState, CollectionActionsCreateOnlyWhereTheyShould) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);
