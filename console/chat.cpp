@@ -10,6 +10,7 @@
 #include "console/terminal.h"
 #include "engine/core/brain.h"
 #include "engine/core/random.h"
+#include "engine/template/word_database.h"
 #include "langfile/reader.h"
 #include "langfile/writer.h"
 #include "platform/text_file.h"
@@ -76,6 +77,26 @@ int RunChat(const ConsoleOptions& options) {
   brain.VolitionTimer = &timer;
   brain.ReaderMessage = [](const std::string& text) { PrintLine(stderr, text); };
   if (options.trace) brain.TraceStart([](const std::string& line) { PrintLine(stderr, line); });
+  // Programs and libraries run only when the user said so; the first refusal
+  // of each kind says how to allow it.
+  bool toldPrograms = false, toldLibraries = false;
+  brain.AskPermission = [&](Permission kind, const std::string&) {
+    const bool programs = kind == Permission::StartProgram;
+    if (programs ? options.allowPrograms : options.allowLibraries) return true;
+    bool& told = programs ? toldPrograms : toldLibraries;
+    if (!told) {
+      told = true;
+      PrintLine(stderr, programs ? "varnex: the brain tried to start a program; run with --allow-programs to let it"
+                                 : "varnex: the brain tried to load a library; run with --allow-libraries to let it");
+    }
+    return false;
+  };
+  // The word database opens once, with the first folder it is given: the
+  // one named on the command line, or the shipped one for the demo brain.
+  if (options.words)
+    AskMentavo("", *options.words + (options.words->ends_with('/') ? "" : "/"));
+  else if (options.brain.empty())
+    AskMentavo("", ShippedWordDatabasePath());
 
   {
     LineReader probe;

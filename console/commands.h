@@ -7,5 +7,6 @@ namespace varnex {
 
 int RunChat(const ConsoleOptions& options);
 int RunFmt(const ConsoleOptions& options);
+int RunWordDb(const ConsoleOptions& options);
 
 }  // namespace varnex

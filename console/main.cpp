@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
     std::fputs(varnex::kUsage, stderr);
     return 2;
   }
-  return options->command == varnex::ConsoleOptions::Command::Fmt ? varnex::RunFmt(*options)
-                                                                   : varnex::RunChat(*options);
+  switch (options->command) {
+    case varnex::ConsoleOptions::Command::Fmt: return varnex::RunFmt(*options);
+    case varnex::ConsoleOptions::Command::WordDbBuild:
+    case varnex::ConsoleOptions::Command::WordDbAsk: return varnex::RunWordDb(*options);
+    default: return varnex::RunChat(*options);
+  }
 }

@@ -8,8 +8,11 @@
 namespace varnex {
 
 const char* const kUsage =
-    "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS] [BRAIN]\n"
-    "       varnex fmt BRAIN\n";
+    "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS]\n"
+    "                   [--allow-programs] [--allow-libraries] [--words DIR] [BRAIN]\n"
+    "       varnex fmt BRAIN\n"
+    "       varnex worddb build SENTENCES DIR\n"
+    "       varnex worddb ask DIR QUESTION\n";
 
 std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args) {
   if (args.empty()) return std::nullopt;
@@ -21,16 +24,28 @@ std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args)
     o.brain = args[1];
     return o;
   }
+  if (args[0] == "worddb") {
+    if (args.size() != 4 || (args[1] != "build" && args[1] != "ask")) return std::nullopt;
+    o.command = args[1] == "build" ? ConsoleOptions::Command::WordDbBuild : ConsoleOptions::Command::WordDbAsk;
+    o.operands.assign(args.begin() + 2, args.end());
+    return o;
+  }
   if (args[0] != "chat") return std::nullopt;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--trace") {
       o.trace = true;
-    } else if (a == "--seed" || a == "--save" || a == "--idle") {
+    } else if (a == "--allow-programs") {
+      o.allowPrograms = true;
+    } else if (a == "--allow-libraries") {
+      o.allowLibraries = true;
+    } else if (a == "--seed" || a == "--save" || a == "--idle" || a == "--words") {
       if (i + 1 >= args.size()) return std::nullopt;
       const std::string& v = args[++i];
       if (a == "--save") {
         o.save = v;
+      } else if (a == "--words") {
+        o.words = v;
       } else if (a == "--idle") {
         if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 6) return std::nullopt;
         o.idle = std::stoi(v);
@@ -49,18 +64,30 @@ std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args)
   return o;
 }
 
+namespace {
+// The program's own folder.
+std::string ProgramFolder() {
+  char self[4096];
+  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return ".";
+  std::string exe(self, static_cast<std::size_t>(n));
+  return exe.substr(0, exe.rfind('/'));
+}
+}  // namespace
+
 std::string DemoBrainPath() {
   // Installed beside the program (bin/../share/varnex/brains), or the source
   // tree's brains when running from a build tree.
-  char self[4096];
-  ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0) {
-    std::string exe(self, static_cast<std::size_t>(n));
-    std::string dir = exe.substr(0, exe.rfind('/'));
-    std::string installed = dir + "/../share/varnex/brains/demo.vlf";
-    if (IsRegularFile(installed)) return installed;
-  }
+  std::string installed = ProgramFolder() + "/../share/varnex/brains/demo.vlf";
+  if (IsRegularFile(installed)) return installed;
   return std::string(VARNEX_SOURCE_BRAINS) + "/demo.vlf";
+}
+
+std::string ShippedWordDatabasePath() {
+  // Built beside the program: <build>/console/varnex and <build>/brains/worddb.
+  std::string folder = ProgramFolder() + "/../share/varnex/worddb/";
+  if (IsRegularFile(folder + "Words.str")) return folder;
+  return ProgramFolder() + "/../brains/worddb/";
 }
 
 }  // namespace varnex

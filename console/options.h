@@ -9,11 +9,15 @@
 namespace varnex {
 
 struct ConsoleOptions {
-  enum class Command { Chat, Fmt } command = Command::Chat;
+  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk } command = Command::Chat;
   std::optional<uint64_t> seed;
   bool trace = false;
   std::optional<std::string> save;
   int idle = 0;  // seconds to keep the brain running after the last input
+  bool allowPrograms = false;
+  bool allowLibraries = false;
+  std::optional<std::string> words;  // a word database to open at start
+  std::vector<std::string> operands;  // of the worddb commands
   std::string brain;  // empty: the shipped demo brain
 };
 
@@ -21,7 +25,8 @@ struct ConsoleOptions {
 std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args);
 extern const char* const kUsage;
 
-// The demo brain shipped with the program.
+// The demo brain and the word database shipped with the program.
 std::string DemoBrainPath();
+std::string ShippedWordDatabasePath();
 
 }  // namespace varnex

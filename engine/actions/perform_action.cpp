@@ -3,6 +3,7 @@
 // random.
 #include "engine/actions/action_context.h"
 #include "engine/actions/brain_state_actions.h"
+#include "engine/actions/external_actions.h"
 #include "engine/actions/procedures.h"
 #include "engine/actions/resolve.h"
 #include "engine/actions/self_modify.h"
@@ -10,6 +11,7 @@
 #include "engine/matching/respond.h"
 #include "engine/matching/score.h"
 #include "engine/template/object_fields.h"
+#include "engine/template/word_database.h"
 
 namespace varnex {
 namespace {
@@ -98,6 +100,24 @@ void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool
       RemoveFromCollection(brain, ctx.Expand(f.TheName), member);
       break;
     }
+    case rt::Action: RunCommandLine(brain, f.TheName); break;  // exactly as written
+    case rt::LogThis: {
+      std::string line = ctx.Expand(f.TheValue);
+      LogThis(ctx.Expand(f.TheName), line);
+      break;
+    }
+    case rt::AskMentavo: {
+      std::string directory = ctx.Expand(f.TheValue);
+      text = AskMentavo(ctx.Expand(f.TheName), directory);
+      if (asTask) brain.Output(text);
+      break;
+    }
+    case rt::CallDLL: {
+      std::string argument = ctx.Expand(f.OutText);
+      std::string function = ctx.Expand(f.TheValue);
+      CallLibraryFunction(brain, argument, function, ctx.Expand(f.TheName));
+      break;
+    }
     case rt::SubmitThis: {
       std::string submitted = ctx.Expand(f.TheName);
       Nested(brain, "Submit This", [&] { brain.ProcessInput(submitted); });
@@ -164,12 +184,7 @@ void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool
       if (!asTask) text = kUnknownResponseType;
       break;
     default:
-      if (type >= rt::Count) {
-        if (!asTask) text = kUnknownResponseType;
-        break;
-      }
-      // Action, Log This, Ask Mentavo and CallDLL reach outside the brain;
-      // until they can, they are traced, output and counted like the rest.
+      if (type >= rt::Count && !asTask) text = kUnknownResponseType;
       break;
   }
 }

@@ -6,6 +6,7 @@
 #include "engine/core/subtree.h"
 #include "engine/template/text_search.h"
 #include "platform/clock.h"
+#include "platform/dynamic_library.h"
 
 namespace varnex {
 
@@ -19,7 +20,9 @@ BrainClass::BrainClass(TextHandler outputHandler) : ObjectClass(ObjectKind::Brai
   SeedRandomFromClock();
 }
 
-BrainClass::~BrainClass() = default;
+BrainClass::~BrainClass() {
+  for (auto& [name, handle] : Libraries) FreeDynamicLibrary(handle);
+}
 
 void BrainClass::AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge) {
   KnowledgeClass* k = knowledge.get();

@@ -29,6 +29,11 @@ class VolitionTimerInterface {
   virtual void Stop() = 0;
 };
 
+// What a brain may only do with the user's consent: its text can come from
+// anywhere, and these run code.
+enum class Permission { StartProgram, LoadLibrary };
+using PermissionHandler = std::function<bool(Permission, const std::string& what)>;
+
 struct CollectionEntry {
   std::string Name;  // the registry key, as first registered
   std::unique_ptr<DataCollectionClass> Collection;
@@ -68,6 +73,8 @@ class BrainClass : public ObjectClass {
   std::string LastKnowledgeName;
   std::vector<std::string> ProcStackNames;
   std::vector<std::string> ProcStackSteps;
+  // Loaded libraries by upper-case file name, sorted; released with the brain.
+  std::vector<std::pair<std::string, void*>> Libraries;
   std::deque<std::string> InputHistory;   // newest first, at most 100
   std::deque<std::string> OutputHistory;  // newest first, at most 100
   std::vector<std::string> Outputs;       // answers kept while there is no handler
@@ -77,6 +84,9 @@ class BrainClass : public ObjectClass {
   // each, and its progress reports.
   TextHandler ReaderMessage;
   TextHandler LanguageProgress;
+  // Asked before a program starts or a library loads; without a handler
+  // nothing is allowed.
+  PermissionHandler AskPermission;
   // How deeply Submit This and Do Response For are nested right now, and
   // how much nested and task work the outermost running operation has done:
   // a brain that re-enters itself or loops is cut off by these counts.

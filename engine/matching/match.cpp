@@ -2,6 +2,7 @@
 
 #include "engine/core/navigation.h"
 #include "engine/core/type_names.h"
+#include "engine/matching/external_score.h"
 #include "engine/matching/extract.h"
 #include "engine/matching/find_word.h"
 #include "engine/template/expand_tags.h"
@@ -64,9 +65,8 @@ int32_t Score(BrainClass& brain, WordFragmentClass& f, std::string_view input, i
       std::string text = ExpandForFragment(brain, f, input, input);
       return Extract(brain, tmpl, text) ? f.Bonus : Negate(f.Penalty);
     }
-    // None, Volition, Initialize, Finalize, Do-Before, Do-After score 0; an
-    // External fragment scores 0 until outside libraries can be called.
-    default: return 0;
+    case pt::External: return ExternalScore(brain, f, input);
+    default: return 0;  // None, Volition, Initialize, Finalize, Do-Before, Do-After
   }
 }
 
