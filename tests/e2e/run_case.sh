@@ -1,16 +1,33 @@
 #!/usr/bin/env bash
 # Runs one transcript case: CASE.vlf is the brain, CASE.in the input lines,
 # CASE.out the expected output of `varnex chat --seed 1` (stdout and stderr
-# merged). CASE.args, when present, holds extra arguments.
+# merged, then "exit N"). CASE.args, when present, holds extra arguments.
+# The case runs in a fresh folder; in the brain and the arguments @LIB@
+# stands for the tests' outside library, @WORDDB@ for the shipped word
+# database and @TMP@ for the folder itself; the output is compared with
+# those paths turned back into the placeholders.
 set -euo pipefail
-varnex=$1
-case=$2
-dir=$(dirname "$case")
+varnex=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+case=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+lib=${3:-}
+worddb=${4:-}
+name=$(basename "$case")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+subst() { sed -e "s|@LIB@|$lib|g" -e "s|@WORDDB@|$worddb|g" -e "s|@TMP@|$tmp|g"; }
+unsubst() {
+  local out
+  out=$(cat)
+  [ -n "$lib" ] && out=${out//"$lib"/@LIB@}
+  [ -n "$worddb" ] && out=${out//"$worddb"/@WORDDB@}
+  printf '%s\n' "${out//"$tmp"/@TMP@}"
+}
+subst < "$case.vlf" > "$tmp/$name.vlf"
 args=()
-[ -f "$case.args" ] && read -r -a args < "$case.args"
-cd "$dir"
-actual=$("$varnex" chat --seed 1 "${args[@]}" "$(basename "$case").vlf" < "$(basename "$case").in" 2>&1; echo "exit $?")
-expected=$(cat "$(basename "$case").out")
+[ -f "$case.args" ] && read -r -a args < <(subst < "$case.args")
+cd "$tmp"
+actual=$( ("$varnex" chat --seed 1 "${args[@]}" "$name.vlf" < "$case.in" 2>&1; echo "exit $?") | unsubst)
+expected=$(cat "$case.out")
 if [ "$actual" != "$expected" ]; then
   diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") || true
   exit 1
