@@ -43,5 +43,7 @@ out=$("$varnex" chat "$tmp" </dev/null 2>&1); code=$?
 "$varnex" worddb build "$tmp/none.txt" "$tmp/db" >/dev/null 2>&1; [ $? -eq 1 ] || fail "worddb build of a missing file should exit 1"
 printf 'The cat sat.\nA dog ran.\n' > "$tmp/s.txt"
 "$varnex" worddb build "$tmp/s.txt" "$tmp/db" || fail "worddb build should succeed"
-[ "$("$varnex" worddb ask "$tmp/db" "what about the DOG?")" = "A dog ran." ] || fail "worddb ask should find the dog"
+printf 'The cat sat.\nA dog ran.\nThe dog sat.\n' > "$tmp/s.txt"
+"$varnex" worddb build "$tmp/s.txt" "$tmp/db" || fail "worddb build should succeed"
+[ "$("$varnex" worddb ask "$tmp/db" "did the DOG sit? the dog sat")" = "The dog sat." ] || fail "worddb ask should prefer the sentence with most words"
 echo "console CLI checks passed"

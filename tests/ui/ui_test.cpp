@@ -1,0 +1,277 @@
+// The desktop windows driven for real on the offscreen platform, with every
+// question to the user answered by a script.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <deque>
+
+#include "ui/editor_window.h"
+#include "ui/fkeys_window.h"
+#include "ui/main_window.h"
+#include "ui/trace_window.h"
+#include "ui/tree_window.h"
+
+using namespace varnex;
+
+namespace {
+
+class ScriptedDialogs : public UserDialogs {
+ public:
+  void Message(QWidget*, const QString& text) override { messages << text; }
+  bool Confirm(QWidget*, const QString& question) override {
+    questions << question;
+    return confirmAnswers.empty() ? true : Take(confirmAnswers);
+  }
+  QString OpenFile(QWidget*) override {
+    ++fileDialogs;
+    return openPath;
+  }
+  QString SaveFile(QWidget*) override { return savePath; }
+  void Notice(QWidget*, const QString& text) override { notices << text; }
+
+  QStringList messages, questions, notices;
+  std::deque<bool> confirmAnswers;
+  QString openPath, savePath;
+  int fileDialogs = 0;
+
+ private:
+  static bool Take(std::deque<bool>& d) {
+    bool v = d.front();
+    d.pop_front();
+    return v;
+  }
+};
+
+class FailingSpeaker : public Speaker {
+ public:
+  bool Speak(const QString& text, QString& error) override {
+    spoken << text;
+    error = QStringLiteral("no engine");
+    return false;
+  }
+  QStringList spoken;
+};
+
+QStringList PaneLines(TForm1& w) { return w.Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
+
+void Type(TForm1& w, const QString& text) {
+  w.Edit1->setText(text);
+  QTest::keyClick(w.Edit1, Qt::Key_Return);
+}
+
+}  // namespace
+
+class UiTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir;
+  QString Brain(const QString& name, const QByteArray& text) {
+    QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    return path;
+  }
+  const QByteArray kHello =
+      "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {Started.},Just Text,{},{}\n"
+      "For-Mode 0,0\n  Fragment AND,0,0, {hi}, {}, {}\n  Response {Hello!},Just Text,{},{}\n"
+      "For-Mode 0,0\n  Fragment AND,0,0, {quiet}, {}, {}\n  Response {},None,{},{}\n";
+
+ private slots:
+  void conversationAndInputLine() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("a.INI"));
+    w.OpenPath(Brain("hello.vlf", kHello));
+    QCOMPARE(PaneLines(w), QStringList{"[Varnex]: Started."});
+    Type(w, "");
+    // Enter on an empty line sends the empty input; the Initialize clause,
+    // scoring 0, is the best answer to it.
+    QCOMPARE(PaneLines(w).mid(1, 2), (QStringList{"[user]: ", "[Varnex]: Started."}));
+    Type(w, "hi");
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Hello!"));
+    QCOMPARE(w.Edit1->text(), QString());  // an answer empties the input line
+    Type(w, "quiet");                      // an empty answer adds nothing and keeps the line
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[user]: quiet"));
+    QCOMPARE(w.Edit1->text(), QStringLiteral("quiet"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+  }
+
+  void clearOpenAndDirtyQuestions() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("b.INI"));
+    d.openPath = Brain("hello.vlf", kHello);
+    w.Open();  // not dirty: no question before the dialog
+    QVERIFY(d.questions.isEmpty());
+    Type(w, "hi");
+    w.Open();  // Open keeps the pane
+    QCOMPARE(PaneLines(w).size(), 4);
+    d.confirmAnswers = {true};
+    w.Clear();
+    QCOMPARE(d.questions.back(), QStringLiteral("Clear Varnex Brain??"));
+    QVERIFY(w.Memo1->toPlainText().isEmpty());
+    QCOMPARE(w.brain().Knowledge[0]->Patterns.size(), 0u);  // a new brain, never started
+
+    // The editor's OK makes the brain dirty; its Abort changes nothing.
+    w.RunEditorDialog = [](TForm3& e) {
+      e.Memo1->setPlainText("Response {x},Just Text,{},{}\nFor-Mode 0,0\n  Fragment AND,0,0, {yo}, {}, {}\n"
+                            "  Response {Yo!},Just Text,{},{}\n");
+      return true;
+    };
+    w.Edit();
+    QVERIFY(w.Dirty);
+    QCOMPARE(d.messages, (QStringList{"Mode Error In Line 1", "Response {x},Just Text,{},{}"}));
+    Type(w, "yo");
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Yo!"));
+    w.brain().Knowledge[0]->Patterns[0]->HitCount = 5;
+    w.RunEditorDialog = [](TForm3&) { return false; };
+    w.Edit();
+    QCOMPARE(w.brain().Knowledge[0]->Patterns[0]->HitCount, 5);
+    QVERIFY(w.RzToolbar1->isEnabled() && w.RzButton1->isEnabled());
+
+    d.confirmAnswers = {false};
+    const int dialogs = d.fileDialogs;
+    w.Open();  // dirty, and Cancel on the question: no file dialog
+    QCOMPARE(d.questions.back(), QStringLiteral("Discard Changes Made??"));
+    QCOMPARE(d.fileDialogs, dialogs);
+    d.confirmAnswers = {false};
+    w.Clear();
+    QCOMPARE(d.questions.back(), QStringLiteral("Discard Changes Made??"));
+    QVERIFY(w.Dirty);
+
+    d.savePath = dir.filePath("saved.vlf");
+    w.Save();
+    QVERIFY(!w.Dirty);
+    QVERIFY(QFile::exists(d.savePath));
+    d.savePath = dir.filePath("no/such/folder/x.vlf");
+    w.Save();  // a failed save is shown
+    QVERIFY(d.messages.back().startsWith("Could not"));
+  }
+
+  void traceAttachAndDetach() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("c.INI"));
+    w.OpenPath(Brain("hello.vlf", kHello));
+    w.Trace();
+    Type(w, "hi");
+    QVERIFY(w.traceWindow()->Memo1->toPlainText().startsWith("[Input]: hi"));
+    QTest::mouseClick(w.traceWindow()->BitBtn1, Qt::LeftButton);
+    QVERIFY(!w.traceWindow()->isVisible());
+    Type(w, "hi");
+    QVERIFY(w.traceWindow()->Memo1->toPlainText().isEmpty());
+    QVERIFY(!w.brain().TraceOn);
+  }
+
+  void functionKeysAndIniFile() {
+    ScriptedDialogs d;
+    const QString ini = dir.filePath("keys.INI");
+    {
+      TForm1 w(d, nullptr, ini);
+      w.RunFunctionKeyDialog = [](TForm4& k) {
+        k.Edit[0]->setText("goodbye");
+        return true;
+      };
+      w.FKeysCommand();
+      w.RunFunctionKeyDialog = [](TForm4& k) {
+        k.Edit[2]->setText("changed");
+        return false;  // Cancel keeps every key
+      };
+      w.FKeysCommand();
+      QCOMPARE(w.FKeys.text[2], QString());
+      w.Edit1->setText("hello world");
+      w.Edit1->selectAll();
+      QTest::keyClick(w.Edit1, Qt::Key_F1);
+      QCOMPARE(w.Edit1->text(), QStringLiteral("goodbye"));
+      w.Edit1->setText("ab");
+      w.Edit1->setCursorPosition(1);
+      QTest::keyClick(w.Edit1, Qt::Key_F1);
+      QCOMPARE(w.Edit1->text(), QStringLiteral("agoodbyeb"));
+      QVERIFY(!QFile::exists(ini));  // written only when the program ends
+    }
+    QSettings s(ini, QSettings::IniFormat);
+    s.beginGroup("FuncKeys");
+    QCOMPARE(s.childKeys().size(), 12);
+    QCOMPARE(s.value("Key1").toString(), QStringLiteral("goodbye"));
+    QCOMPARE(s.value("Key12").toString(), QString());
+  }
+
+  void knowledgeTree() {
+    BrainClass b;
+    TForm2 t;
+    t.Build(b);
+    QTreeWidgetItem* root = t.TreeView1->topLevelItem(0);
+    QCOMPARE(root->text(0), QStringLiteral("Brain  NAME{MyBrain}"));
+    QStringList top;
+    for (int i = 0; i < root->childCount(); ++i) top << root->child(i)->text(0);
+    QCOMPARE(top, (QStringList{"Current Mode = 0", "Current State = 0", "Current Proc = -1", "Named Objects", "States",
+                               "Collections", "Facts", "Procedures", "Proc-Detail", "Modes", "Know-Modes"}));
+    QCOMPARE(root->child(3)->child(0)->text(0), QStringLiteral("MyBrain"));
+    QCOMPARE(root->child(4)->child(0)->text(0), QStringLiteral("Normal"));
+    QCOMPARE(root->child(10)->child(0)->text(0), QStringLiteral("Default"));
+    QCOMPARE(root->child(10)->child(0)->child(0)->text(0), QStringLiteral("Clauses"));
+    QCOMPARE(root->child(10)->child(0)->child(0)->childCount(), 0);
+    QCOMPARE(t.windowTitle(), QStringLiteral("Show Knowledge Tree"));
+  }
+
+  void treeOfAClauseAndExpandFrags() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("d.INI"));
+    w.OpenPath(Brain("tree.vlf",
+                     "For-Mode 0,0\nName-Object {greet}\n  Fragment AND,0,0, {hi}, {x}, {}\n"
+                     "  Response {Hello},Task List,{},{}\n    Task {t},Just Text,{},{}\n"
+                     "  Threshold 1,2\n  Response {R},Task List,{},{}\n    Task {u},Just Text,{},{}\n"));
+    for (int i = 0; i < 3; ++i) Type(w, "hi");
+    w.View();
+    w.View();  // two windows
+    auto trees = w.findChildren<TForm2*>();
+    QCOMPARE(trees.size(), 2);
+    TForm2* t = trees.back();
+    QTreeWidgetItem* clause = t->TreeView1->topLevelItem(0)->child(10)->child(0)->child(0)->child(0);
+    QCOMPARE(clause->text(0), QStringLiteral("1 - Hits:3  NAME{greet}"));
+    QCOMPARE(clause->child(0)->child(0)->text(0), QStringLiteral("AND - hi x"));
+    QCOMPARE(clause->child(1)->child(0)->child(0)->child(0)->text(0), QStringLiteral("Just Text: t"));
+    QCOMPARE(clause->child(2)->child(0)->child(0)->child(0)->child(0)->child(0)->text(0), QStringLiteral("Just Text"));
+    QVERIFY(!clause->isExpanded());
+    QTest::mouseClick(t->btnExpandFrags, Qt::LeftButton);
+    QVERIFY(clause->isExpanded() && clause->child(0)->isExpanded());
+    QVERIFY(!clause->child(1)->isExpanded());
+  }
+
+  void speechThatFailsIsReportedOnce() {
+    ScriptedDialogs d;
+    auto speaker = std::make_unique<FailingSpeaker>();
+    FailingSpeaker* s = speaker.get();
+    TForm1 w(d, std::move(speaker), dir.filePath("e.INI"));
+    w.OpenPath(Brain("hello.vlf", kHello));
+    QTest::mouseClick(w.BtnPlaySound, Qt::LeftButton);
+    QVERIFY(w.SpeechOn);
+    Type(w, "hi");
+    Type(w, "hi");
+    QCOMPARE(s->spoken, (QStringList{"Hello!", "Hello!"}));
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Hello!"));  // the line is in the pane
+    QCOMPARE(d.notices.size(), 1);
+  }
+
+  void consentIsAskedOncePerBrain() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("f.INI"));
+    w.OpenPath(Brain("action.vlf", "For-Mode 0,0\n  Response {ran},Action,{no-such-program-x},{}\n"));
+    d.confirmAnswers = {false};
+    Type(w, "a");
+    Type(w, "b");
+    QCOMPARE(d.questions.size(), 1);
+    QVERIFY(d.questions[0].contains("no-such-program-x"));
+    w.OpenPath(Brain("action.vlf", "For-Mode 0,0\n  Response {ran},Action,{no-such-program-x},{}\n"));
+    Type(w, "c");
+    QCOMPARE(d.questions.size(), 2);  // a new brain asks again
+  }
+};
+
+QTEST_MAIN(UiTest)
+#include "ui_test.moc"

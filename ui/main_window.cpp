@@ -1,0 +1,310 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <exception>
+
+#include "langfile/reader.h"
+#include "langfile/writer.h"
+#include "ui/editor_window.h"
+#include "ui/fkeys_window.h"
+#include "ui/glyphs.h"
+#include "ui/text_codec.h"
+#include "ui/trace_window.h"
+#include "ui/tree_window.h"
+
+namespace varnex {
+
+namespace {
+const QString kCaption = QStringLiteral("Corvane, LLC  Varnex Evaluation Program");
+}  // namespace
+
+// The brain's volition timer, as a QTimer on the window thread.
+class TForm1::TimerBridge : public VolitionTimerInterface {
+ public:
+  explicit TimerBridge(QTimer& timer) : timer_(timer) {}
+  void Start(int intervalMs) override { timer_.start(intervalMs); }
+  void Stop() override { timer_.stop(); }
+
+ private:
+  QTimer& timer_;
+};
+
+TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString iniPath, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      dialogs_(dialogs),
+      speaker_(std::move(speaker)),
+      iniPath_(std::move(iniPath)),
+      timerBridge_(std::make_unique<TimerBridge>(volitionTimer_)) {
+  setObjectName(QStringLiteral("TForm1"));
+  setWindowTitle(kCaption);
+  setWindowIcon(MakeGlyph(Glyph::App));
+  setFixedSize(509, 279);
+
+  RzToolbar1 = new QToolBar(this);
+  RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
+  RzToolbar1->setGeometry(0, 0, 509, 46);
+  RzToolbar1->setIconSize(QSize(20, 20));
+  auto button = [this](const char* name, const char* caption, Glyph glyph, int width, void (TForm1::*command)()) {
+    auto* b = new QToolButton(RzToolbar1);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(QString::fromLatin1(caption));
+    b->setIcon(MakeGlyph(glyph));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setFixedSize(width, 40);
+    RzToolbar1->addWidget(b);
+    connect(b, &QToolButton::clicked, this, [this, command] { (this->*command)(); });
+    return b;
+  };
+  BtnNew = button("BtnNew", "Clear", Glyph::Clear, 52, &TForm1::Clear);
+  BtnOpen = button("BtnOpen", "Open", Glyph::Open, 52, &TForm1::Open);
+  BtnSave = button("BtnSave", "Save", Glyph::Save, 52, &TForm1::Save);
+  RzToolbar1->addSeparator();
+  BtnView = button("BtnView", "View", Glyph::View, 52, &TForm1::View);
+  BtnUtilities = button("BtnUtilities", "Edit", Glyph::Edit, 52, &TForm1::Edit);
+  BtnDetails = button("BtnDetails", "Trace", Glyph::Trace, 60, &TForm1::Trace);
+  BtnProperties = button("BtnProperties", "F-Keys", Glyph::FKeys, 52, &TForm1::FKeysCommand);
+  RzToolbar1->addSeparator();
+  BtnPlaySound = button("BtnPlaySound", "Speech", Glyph::Speech, 52, &TForm1::ToggleSpeech);
+  RzToolbar1->addSeparator();
+  BtnExit = button("BtnExit", "Exit", Glyph::Exit, 52, &TForm1::Exit);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setFocusPolicy(Qt::ClickFocus);
+  Memo1->setGeometry(4, 48, 501, 193);
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Edit1->setGeometry(4, 248, 445, 21);
+  Edit1->installEventFilter(this);
+  RzButton1 = new QPushButton(QStringLiteral("Submit"), this);
+  RzButton1->setObjectName(QStringLiteral("RzButton1"));
+  RzButton1->setGeometry(452, 248, 45, 21);
+  RzButton1->setFocusPolicy(Qt::NoFocus);
+  connect(RzButton1, &QPushButton::clicked, this, &TForm1::Submit);
+  Edit1->setFocus();
+
+  trace_ = new TForm5(this);
+  trace_->hide();
+  trace_->OnCancel = [this] { brain_->TraceStop(); };
+
+  connect(&volitionTimer_, &QTimer::timeout, this, [this] {
+    // Speaking holds the window; a load or save holds the brain.
+    if (speaking_ || !RzButton1->isEnabled()) return;
+    Guarded([this] { brain_->VolitionTick(); });
+  });
+
+  ReplaceBrain(false, nullptr);
+  FKeys.Load(iniPath_);
+}
+
+TForm1::~TForm1() {
+  WriteFunctionKeys();
+  if (brain_) brain_->VolitionTimer = nullptr;
+}
+
+template <class F>
+void TForm1::Guarded(F&& f) {
+  // Whatever escapes the engine is shown; the program and the brain go on.
+  try {
+    f();
+  } catch (const std::exception& e) {
+    dialogs_.Message(this, QString::fromUtf8(e.what()));
+  }
+}
+
+void TForm1::ShowOutput(const std::string& text) {
+  if (text.empty()) return;
+  Memo1->appendPlainText(QStringLiteral("[Varnex]: ") + ToDisplay(text));
+  Edit1->clear();
+  if (!SpeechOn || !speaker_) return;
+  speaking_ = true;
+  QString error;
+  bool spoken = speaker_->Speak(ToDisplay(text), error);
+  speaking_ = false;
+  if (!spoken && !speechFailureShown_) {
+    speechFailureShown_ = true;
+    dialogs_.Notice(this, QStringLiteral("Answers cannot be spoken: ") + error);
+  }
+}
+
+void TForm1::SetProgressCaption(const std::string& text) {
+  setWindowTitle(ToDisplay(text));
+  QCoreApplication::processEvents();
+}
+
+void TForm1::RestoreCaption() { setWindowTitle(kCaption); }
+
+void TForm1::SetBusy(bool busy) {
+  RzToolbar1->setEnabled(!busy);
+  RzButton1->setEnabled(!busy);
+}
+
+void TForm1::StartBrain() {
+  Guarded([this] { brain_->ClauseInit(); });
+  Guarded([this] { brain_->StartVolition(); });
+}
+
+void TForm1::StopBrain() {
+  Guarded([this] { brain_->ClauseFinal(); });
+  Guarded([this] { brain_->StopVolition(); });
+}
+
+void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fill) {
+  if (brain_) StopBrain();
+  brain_.reset();
+  volitionTimer_.stop();
+  allowPrograms_.reset();
+  allowLibraries_.reset();
+  brain_ = std::make_unique<BrainClass>([this](const std::string& text) { ShowOutput(text); });
+  brain_->VolitionTimer = timerBridge_.get();
+  brain_->ReaderMessage = [this](const std::string& text) { dialogs_.Message(this, ToDisplay(text)); };
+  brain_->LanguageProgress = [this](const std::string& text) { SetProgressCaption(text); };
+  brain_->AskPermission = [this](Permission kind, const std::string& what) {
+    std::optional<bool>& answer = kind == Permission::StartProgram ? allowPrograms_ : allowLibraries_;
+    if (!answer) {
+      const QString question = kind == Permission::StartProgram
+                                   ? QStringLiteral("This brain wants to start the program\n%1\n\nAllow it to start programs?")
+                                   : QStringLiteral("This brain wants to load the library\n%1\n\nAllow it to load libraries?");
+      answer = dialogs_.Confirm(this, question.arg(ToDisplay(what)));
+    }
+    return *answer;
+  };
+  if (fill) {
+    SetBusy(true);
+    Guarded([&] { fill(*brain_); });
+    SetBusy(false);
+    RestoreCaption();
+  }
+  if (start) StartBrain();
+}
+
+void TForm1::AttachTrace() {
+  trace_->ClearText();
+  brain_->TraceStart([this](const std::string& line) { trace_->AppendLine(ToDisplay(line)); });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      // Ignored while a load or save is under way: the brain is being filled.
+      if (RzButton1->isEnabled()) Submit();
+      return true;
+    }
+    if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12) {
+      Edit1->insert(FKeys.text[static_cast<std::size_t>(key->key() - Qt::Key_F1)]);
+      Edit1->setModified(true);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::Submit() {
+  const QString text = Edit1->text();
+  Memo1->appendPlainText(QStringLiteral("[user]: ") + text);
+  const std::string input = FromDisplay(text);
+  Guarded([&] { brain_->ProcessInput(input); });
+}
+
+void TForm1::Clear() {
+  if (!dialogs_.Confirm(this, Dirty ? QStringLiteral("Discard Changes Made??") : QStringLiteral("Clear Varnex Brain??")))
+    return;
+  ReplaceBrain(false, nullptr);
+  Dirty = false;
+  Memo1->clear();
+}
+
+void TForm1::Open() {
+  if (Dirty && !dialogs_.Confirm(this, QStringLiteral("Discard Changes Made??"))) return;
+  const QString path = dialogs_.OpenFile(this);
+  if (path.isEmpty()) return;
+  OpenPath(path);
+}
+
+void TForm1::OpenPath(const QString& path) {
+  const std::string file = FromDisplay(path);
+  ReplaceBrain(true, [&](BrainClass& b) { LoadLanguageFile(b, file); });
+  Dirty = false;
+  if (trace_->isVisible()) AttachTrace();
+}
+
+void TForm1::Save() {
+  const QString path = dialogs_.SaveFile(this);
+  if (path.isEmpty()) return;
+  SetBusy(true);
+  std::string error;
+  Guarded([&] { error = SaveLanguageFile(*brain_, FromDisplay(path)); });
+  SetBusy(false);
+  RestoreCaption();
+  // A failed save keeps the previous file; it is not marked as saved.
+  if (!error.empty())
+    dialogs_.Message(this, ToDisplay(error));
+  else
+    Dirty = false;
+}
+
+void TForm1::View() {
+  auto* tree = new TForm2(this);
+  tree->show();
+  QCoreApplication::processEvents();
+  tree->Build(*brain_);
+}
+
+void TForm1::Edit() {
+  SetBusy(true);
+  std::vector<std::string> lines;
+  Guarded([&] { SaveLanguageText(*brain_, lines); });
+  TForm3 editor(lines, this);
+  const bool accepted = RunEditorDialog ? RunEditorDialog(editor) : editor.exec() == QDialog::Accepted;
+  SetBusy(false);
+  if (accepted) {
+    const std::vector<std::string> edited = editor.Lines();
+    ReplaceBrain(true, [&](BrainClass& b) { LoadLanguageText(b, edited); });
+    Dirty = true;
+  }
+  RestoreCaption();
+}
+
+void TForm1::Trace() {
+  trace_->ClearText();
+  trace_->show();
+  trace_->raise();
+  AttachTrace();
+}
+
+void TForm1::FKeysCommand() {
+  TForm4 window(FKeys, this);
+  const bool accepted = RunFunctionKeyDialog ? RunFunctionKeyDialog(window) : window.exec() == QDialog::Accepted;
+  if (accepted) FKeys = window.Keys();
+}
+
+void TForm1::Exit() {
+  if (Dirty && !dialogs_.Confirm(this, QStringLiteral("Exit Program Without Saving Changes??"))) return;
+  StopBrain();
+  WriteFunctionKeys();
+  QApplication::closeAllWindows();
+  QCoreApplication::quit();
+}
+
+void TForm1::WriteFunctionKeys() {
+  if (keysWritten_) return;
+  keysWritten_ = true;
+  const QString error = FKeys.Save(iniPath_);
+  if (!error.isEmpty()) dialogs_.Message(this, error);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  WriteFunctionKeys();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace varnex

@@ -1,0 +1,16 @@
+#include "ui/text_codec.h"
+
+#include <QStringDecoder>
+
+namespace varnex {
+
+QString ToDisplay(const std::string& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!utf8.hasError()) return text;
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string FromDisplay(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace varnex
