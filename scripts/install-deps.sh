@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the project builds and tests with.
 # Idempotent: when everything is present it does not touch apt at all.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev)
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
+  qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,6 +10,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEX_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+bash scripts/screenshots.sh build
+cmake --install build --prefix "$PWD/build/install-check" >/dev/null
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNEX_WERROR=ON -DVARNEX_SANITIZE=ON -DVARNEX_BENCH=OFF
 cmake --build build-asan -j "$jobs"

@@ -1,4 +1,5 @@
-// varnex-desktop [BRAIN]: the desktop program. With --tour DIR it opens the
+// varnex-desktop [--words DIR] [BRAIN]: the desktop program; --words opens
+// that word database first. With --tour DIR it opens the
 // brain, converses, opens each window and saves a picture of each into DIR,
 // then ends (for people who want to see the windows without a desktop).
 #include <QApplication>
@@ -8,7 +9,9 @@
 #include <QTreeWidget>
 #include <exception>
 
+#include "engine/template/word_database.h"
 #include "ui/dialogs.h"
+#include "ui/text_codec.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/glyphs.h"
@@ -70,11 +73,15 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(varnex::MakeGlyph(varnex::Glyph::App));
 
   QStringList args = QApplication::arguments().mid(1);
-  QString tourDir;
-  if (args.size() >= 2 && args[0] == QLatin1String("--tour")) {
-    tourDir = args[1];
+  QString tourDir, words;
+  while (args.size() >= 2 && args[0].startsWith(QLatin1String("--"))) {
+    if (args[0] == QLatin1String("--tour")) tourDir = args[1];
+    else if (args[0] == QLatin1String("--words")) words = args[1];
+    else break;
     args = args.mid(2);
   }
+  // The word database opens once, with the first folder it is given.
+  if (!words.isEmpty()) varnex::AskMentavo("", varnex::FromDisplay(words.endsWith('/') ? words : words + '/'));
   varnex::QtDialogs dialogs;
   varnex::TForm1 window(dialogs, std::make_unique<varnex::SystemSpeaker>(),
                         varnex::FunctionKeys::IniPathFor(QCoreApplication::applicationFilePath()));

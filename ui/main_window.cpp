@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolBar>
+#include <QFrame>
 #include <QToolButton>
 #include <exception>
 
@@ -47,32 +47,44 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
   setWindowIcon(MakeGlyph(Glyph::App));
   setFixedSize(509, 279);
 
-  RzToolbar1 = new QToolBar(this);
+  // The toolbar: buttons 52 wide (Trace 60) and 40 high, glyph above
+  // caption, with grooved spacers between the groups.
+  RzToolbar1 = new QFrame(this);
   RzToolbar1->setObjectName(QStringLiteral("RzToolbar1"));
   RzToolbar1->setGeometry(0, 0, 509, 46);
-  RzToolbar1->setIconSize(QSize(20, 20));
-  auto button = [this](const char* name, const char* caption, Glyph glyph, int width, void (TForm1::*command)()) {
+  RzToolbar1->setFrameShape(QFrame::StyledPanel);
+  int x = 3;
+  auto button = [this, &x](const char* name, const char* caption, Glyph glyph, int width, void (TForm1::*command)()) {
     auto* b = new QToolButton(RzToolbar1);
     b->setObjectName(QString::fromLatin1(name));
     b->setText(QString::fromLatin1(caption));
     b->setIcon(MakeGlyph(glyph));
+    b->setIconSize(QSize(20, 20));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setFixedSize(width, 40);
-    RzToolbar1->addWidget(b);
+    b->setAutoRaise(true);
+    b->setGeometry(x, 3, width, 40);
+    x += width;
     connect(b, &QToolButton::clicked, this, [this, command] { (this->*command)(); });
     return b;
+  };
+  auto separator = [this, &x] {
+    auto* groove = new QFrame(RzToolbar1);
+    groove->setFrameShape(QFrame::VLine);
+    groove->setFrameShadow(QFrame::Sunken);
+    groove->setGeometry(x + 2, 6, 4, 34);
+    x += 8;
   };
   BtnNew = button("BtnNew", "Clear", Glyph::Clear, 52, &TForm1::Clear);
   BtnOpen = button("BtnOpen", "Open", Glyph::Open, 52, &TForm1::Open);
   BtnSave = button("BtnSave", "Save", Glyph::Save, 52, &TForm1::Save);
-  RzToolbar1->addSeparator();
+  separator();
   BtnView = button("BtnView", "View", Glyph::View, 52, &TForm1::View);
   BtnUtilities = button("BtnUtilities", "Edit", Glyph::Edit, 52, &TForm1::Edit);
   BtnDetails = button("BtnDetails", "Trace", Glyph::Trace, 60, &TForm1::Trace);
   BtnProperties = button("BtnProperties", "F-Keys", Glyph::FKeys, 52, &TForm1::FKeysCommand);
-  RzToolbar1->addSeparator();
+  separator();
   BtnPlaySound = button("BtnPlaySound", "Speech", Glyph::Speech, 52, &TForm1::ToggleSpeech);
-  RzToolbar1->addSeparator();
+  separator();
   BtnExit = button("BtnExit", "Exit", Glyph::Exit, 52, &TForm1::Exit);
 
   Memo1 = new QPlainTextEdit(this);

@@ -15,7 +15,7 @@
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QToolBar;
+class QFrame;
 class QToolButton;
 
 namespace varnex {
@@ -48,7 +48,7 @@ class TForm1 : public QWidget {
   std::function<bool(class TForm4&)> RunFunctionKeyDialog;
   std::function<bool(class TForm3&)> RunEditorDialog;
 
-  QToolBar* RzToolbar1;
+  QFrame* RzToolbar1;
   QToolButton *BtnNew, *BtnOpen, *BtnSave, *BtnView, *BtnUtilities, *BtnDetails, *BtnProperties, *BtnPlaySound,
       *BtnExit;
   QPlainTextEdit* Memo1;

@@ -1,6 +1,7 @@
 #include "ui/tree_window.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -46,9 +47,10 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   TreeView1->setExpandsOnDoubleClick(true);
   TreeView1->setGeometry(4, 4, 561, 457);
   btnExpand = new QPushButton(QStringLiteral("expand all"), this);
-  btnExpand->setGeometry(4, 464, 61, 25);
+  // The captions decide the width where the system font is wider.
+  btnExpand->setGeometry(4, 464, std::max(61, btnExpand->sizeHint().width()), 25);
   btnExpandFrags = new QPushButton(QStringLiteral("expand frags"), this);
-  btnExpandFrags->setGeometry(84, 464, 71, 25);
+  btnExpandFrags->setGeometry(btnExpand->geometry().right() + 19, 464, std::max(71, btnExpandFrags->sizeHint().width()), 25);
   connect(btnExpand, &QPushButton::clicked, this, &TForm2::ExpandAll);
   connect(btnExpandFrags, &QPushButton::clicked, this, &TForm2::ExpandFrags);
 }

@@ -6,7 +6,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <deque>
