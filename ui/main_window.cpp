@@ -303,6 +303,10 @@ void TForm1::Exit() {
   if (Dirty && !dialogs_.Confirm(this, QStringLiteral("Exit Program Without Saving Changes??"))) return;
   StopBrain();
   WriteFunctionKeys();
+  if (EndProgram) {
+    EndProgram();
+    return;
+  }
   QApplication::closeAllWindows();
   QCoreApplication::quit();
 }

@@ -47,6 +47,8 @@ class TForm1 : public QWidget {
   // on it while it is shown. It returns whether to accept.
   std::function<bool(class TForm4&)> RunFunctionKeyDialog;
   std::function<bool(class TForm3&)> RunEditorDialog;
+  // What Exit does once the brain is stopped: end the program.
+  std::function<void()> EndProgram;
 
   QFrame* RzToolbar1;
   QToolButton *BtnNew, *BtnOpen, *BtnSave, *BtnView, *BtnUtilities, *BtnDetails, *BtnProperties, *BtnPlaySound,

@@ -144,9 +144,20 @@ class UiTest : public QObject {
     QCOMPARE(d.questions.back(), QStringLiteral("Discard Changes Made??"));
     QVERIFY(w.Dirty);
 
+    int ended = 0;
+    w.EndProgram = [&] { ++ended; };
+    d.confirmAnswers = {false};
+    w.Exit();  // dirty: asked, and Cancel keeps the program
+    QCOMPARE(d.questions.back(), QStringLiteral("Exit Program Without Saving Changes??"));
+    QCOMPARE(ended, 0);
+
     d.savePath = dir.filePath("saved.vlf");
     w.Save();
     QVERIFY(!w.Dirty);
+    const int asked = d.questions.size();
+    w.Exit();  // saved: no question
+    QCOMPARE(d.questions.size(), asked);
+    QCOMPARE(ended, 1);
     QVERIFY(QFile::exists(d.savePath));
     d.savePath = dir.filePath("no/such/folder/x.vlf");
     w.Save();  // a failed save is shown
