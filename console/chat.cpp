@@ -73,6 +73,7 @@ int RunChat(const ConsoleOptions& options) {
   BrainClass brain([&](const std::string& text) {
     if (!text.empty()) print("[Varnex]: " + text);
   });
+  brain.FastPath = !options.reference;
   ConsoleTimer timer;
   brain.VolitionTimer = &timer;
   brain.ReaderMessage = [](const std::string& text) { PrintLine(stderr, text); };

@@ -9,7 +9,7 @@ namespace varnex {
 
 const char* const kUsage =
     "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS]\n"
-    "                   [--allow-programs] [--allow-libraries] [--words DIR] [BRAIN]\n"
+    "                   [--allow-programs] [--allow-libraries] [--words DIR] [--reference] [BRAIN]\n"
     "       varnex fmt BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
     "       varnex worddb ask DIR QUESTION\n";
@@ -35,6 +35,8 @@ std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args)
     const std::string& a = args[i];
     if (a == "--trace") {
       o.trace = true;
+    } else if (a == "--reference") {
+      o.reference = true;
     } else if (a == "--allow-programs") {
       o.allowPrograms = true;
     } else if (a == "--allow-libraries") {

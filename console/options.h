@@ -14,6 +14,7 @@ struct ConsoleOptions {
   bool trace = false;
   std::optional<std::string> save;
   int idle = 0;  // seconds to keep the brain running after the last input
+  bool reference = false;  // score every pattern, the reference way
   bool allowPrograms = false;
   bool allowLibraries = false;
   std::optional<std::string> words;  // a word database to open at start

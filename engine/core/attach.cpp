@@ -23,6 +23,7 @@ PatternClass* AddPatternToKnowledge(KnowledgeClass& k, std::unique_ptr<PatternCl
   PatternClass* p = pattern.get();
   p->Owner = &k;
   k.Patterns.push_back(std::move(pattern));
+  Touch(&k);
   k.HasVolition = k.HasVolition || p->HasVolition;
   BrainClass* brain = BrainOfKnowledge(&k);
   if (k.HasVolition && k.Owner && k.Owner->Kind == ObjectKind::Brain) static_cast<BrainClass*>(k.Owner)->HasVolition = true;
@@ -37,6 +38,7 @@ WordFragmentClass* AddFragmentToPattern(PatternClass& p, std::unique_ptr<WordFra
   WordFragmentClass* f = fragment.get();
   f->Owner = &p;
   p.Fragments.push_back(std::move(fragment));
+  Touch(&p);
   BrainClass* brain = BrainOfPattern(&p);
   switch (f->Relation) {
     case pt::Initialize: p.HasInitialize = true; break;

@@ -84,6 +84,9 @@ class BrainClass : public ObjectClass {
   // each, and its progress reports.
   TextHandler ReaderMessage;
   TextHandler LanguageProgress;
+  // Answers through the index of each mode rather than by scoring every
+  // pattern; the results are the same. Off for the reference behaviour.
+  bool FastPath = true;
   // Asked before a program starts or a library loads; without a handler
   // nothing is allowed.
   PermissionHandler AskPermission;

@@ -98,6 +98,13 @@ class PatternClass : public ObjectClass {
   int32_t OrderPenalty = 0;
 };
 
+// What the matcher derives from a mode to answer it quickly; rebuilt when
+// the mode's Version has moved on.
+class DerivedIndex {
+ public:
+  virtual ~DerivedIndex() = default;
+};
+
 // A knowledge mode: a named list of patterns (MODE).
 class KnowledgeClass : public ObjectClass {
  public:
@@ -106,7 +113,23 @@ class KnowledgeClass : public ObjectClass {
   OwnedList<PatternClass> Patterns;
   ObjectClass* Owner = nullptr;  // the brain, or a response for nested knowledge
   bool HasVolition = false;
+
+  // Moves on whenever a pattern or fragment of the mode is added, removed or
+  // changed in a way that matters to scoring.
+  uint64_t Version = 0;
+  std::unique_ptr<DerivedIndex> Index;
+  // Patterns whose LastVolition may be other than 0, so that answering
+  // resets only those.
+  std::vector<PatternClass*> VolitionMarked;
 };
+
+// A pattern or fragment of this mode changed: derived indexes are stale.
+inline void Touch(KnowledgeClass* k) {
+  if (k) ++k->Version;
+}
+void Touch(PatternClass* p);
+// Sets a pattern's LastVolition, remembering the pattern for the next reset.
+void SetLastVolition(PatternClass& p, double when);
 
 // A pattern of a procedure step (FOR-STEP).
 class StepPatternClass : public ObjectClass {
@@ -138,5 +161,18 @@ class ProcClass : public ObjectClass {
   std::vector<std::string> StepNames;  // parallel to Steps
   BrainClass* Owner = nullptr;
 };
+
+}  // namespace varnex
+
+namespace varnex {
+
+inline void Touch(PatternClass* p) {
+  if (p) Touch(p->Owner);
+}
+
+inline void SetLastVolition(PatternClass& p, double when) {
+  if (p.LastVolition == 0 && when != 0 && p.Owner) p.Owner->VolitionMarked.push_back(&p);
+  p.LastVolition = when;
+}
 
 }  // namespace varnex

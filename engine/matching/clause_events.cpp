@@ -30,7 +30,7 @@ void CheckVolition(BrainClass& brain, PatternClass& p) {
   const double base = p.LastVolition != 0 ? p.LastVolition : brain.LastInput;
   const double now = NowDays();
   if (now - base < p.VolitionWhen) return;
-  p.LastVolition = now;
+  SetLastVolition(p, now);
   if (Score(brain, p, "") >= 0) Respond(brain, p, "");
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/matching/fast_answer.h"
 #include "engine/matching/match.h"
 #include "engine/matching/respond.h"
 #include "engine/template/expand_tags.h"
@@ -37,12 +38,17 @@ void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& inp
   BrainClass::BusyScope busy(brain);
   int32_t best = kScoreFloor;
   PatternClass* winner = nullptr;
-  for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {
-    PatternClass& p = *knowledge.Patterns[i];
-    int32_t s = Score(brain, p, input);
-    if (s > best) {
-      best = s;
-      winner = &p;
+  int fastIndex = -1;
+  if (brain.FastPath && FastBestPattern(brain, knowledge, input, fastIndex, best)) {
+    if (fastIndex >= 0) winner = knowledge.Patterns[static_cast<std::size_t>(fastIndex)].get();
+  } else {
+    for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {
+      PatternClass& p = *knowledge.Patterns[i];
+      int32_t s = Score(brain, p, input);
+      if (s > best) {
+        best = s;
+        winner = &p;
+      }
     }
   }
   if (!winner) {
@@ -51,7 +57,14 @@ void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& inp
     if (brain.TraceOn) brain.Trace("[Score: " + std::to_string(best) + "]:  " + winner->ObjectName);
     Respond(brain, *winner, input);
   }
-  for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) knowledge.Patterns[i]->LastVolition = 0;
+  // Volition counts again from this input. Only the patterns whose
+  // LastVolition was set can differ from 0; the reference way clears all.
+  if (brain.FastPath) {
+    for (PatternClass* p : knowledge.VolitionMarked) p->LastVolition = 0;
+  } else {
+    for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) knowledge.Patterns[i]->LastVolition = 0;
+  }
+  knowledge.VolitionMarked.clear();
   brain.LastKnowledgeName = knowledge.ObjectName;
 }
 

@@ -34,6 +34,8 @@ bool SetField(ObjectClass& record, const std::string& key, const std::string& va
   switch (record.Kind) {
     case ObjectKind::Fragment: {
       auto& f = static_cast<WordFragmentClass&>(record);
+      // Every fragment field may matter to how the mode scores.
+      if (f.Owner && f.Owner->Kind == ObjectKind::Pattern) Touch(static_cast<PatternClass*>(f.Owner));
       if (key == "WORDFRAG") {
         f.WordFrag = value;
         if (f.Relation == pt::Volition && f.Owner && f.Owner->Kind == ObjectKind::Pattern)
@@ -63,7 +65,7 @@ bool SetField(ObjectClass& record, const std::string& key, const std::string& va
       auto& p = static_cast<PatternClass&>(record);
       if (key == "HITCOUNT") p.HitCount = Whole(value);
       else if (key == "HASVOLITION") p.HasVolition = Flag(value);
-      else if (key == "LASTVOLITION") p.LastVolition = Days(value, NowDays());
+      else if (key == "LASTVOLITION") SetLastVolition(p, Days(value, NowDays()));
       else if (key == "VOLITIONWHEN") p.VolitionWhen = Days(value, 9999999.99);
       else return false;
       return true;

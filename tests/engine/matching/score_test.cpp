@@ -109,6 +109,7 @@ TEST(Answer, TheFloorNeverAnswers) {
   test::Load(*b, "For-Mode 0,0\n  Fragment CUSTOM,0,30000, {x}, {}, {}\n  Response {low},Just Text,{},{}\n");
   b->ProcessInput("y");
   FirstPattern(*b).Fragments[0]->Penalty = 29999;
+  Touch(&FirstPattern(*b));  // a change made behind the engine's back
   b->ProcessInput("y");
   EXPECT_EQ(rec.answers, (Lines{"Sorry, I can't answer you because I don't know anything at all yet...", "low"}));
 }
@@ -122,6 +123,7 @@ TEST(Answer, OverflowingScoreIsAnErrorAndTheBrainStaysUsable) {
              "  Response {never},Just Text,{},{}\n");
   EXPECT_THROW(b->ProcessInput("x"), EngineError);
   FirstPattern(*b).OrderBonus = 0;
+  Touch(&FirstPattern(*b));
   b->ProcessInput("x");
   EXPECT_EQ(rec.answers, (Lines{"never"}));
 }
@@ -130,7 +132,7 @@ TEST(Answer, ResetsVolitionAndRecordsTheKnowledge) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);
   test::Load(*b, "Name-Object {main}\nFor-Mode 0,0\n  Response {x},Just Text,{},{}\n");
-  FirstPattern(*b).LastVolition = 123;
+  SetLastVolition(FirstPattern(*b), 123);
   b->ProcessInput("a");
   EXPECT_EQ(FirstPattern(*b).LastVolition, 0);
   EXPECT_EQ(b->LastKnowledgeName, "main");

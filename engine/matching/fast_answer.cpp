@@ -1,0 +1,201 @@
+#include "engine/matching/fast_answer.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/core/type_names.h"
+#include "engine/matching/aho_corasick.h"
+#include "engine/matching/score.h"
+#include "engine/template/text_search.h"
+
+namespace varnex {
+namespace {
+
+// What the index knows of one mode. A pattern is *fixed* when every fragment
+// either searches a fixed text (AND, OR, NOT, CUSTOM, CUSTOM-Sub without a
+// tag) or only marks the pattern; its score then depends only on which of
+// its texts occur in the input, and when none occurs it is a number known in
+// advance. Every other pattern is *live* and is scored as usual, in order.
+class KnowledgeIndex : public DerivedIndex {
+ public:
+  uint64_t version = 0;
+  AhoCorasick automaton;
+  std::vector<uint32_t> keyStart, keyPatterns;  // patterns per key (offsets into keyPatterns)
+  std::vector<uint8_t> live;
+  std::vector<uint32_t> livePatterns;
+  std::vector<int32_t> absentScore;
+  std::vector<uint32_t> byAbsentScore;  // fixed patterns, best absent score first, then mode order
+  // For pattern i: the last fragment of the nearest earlier pattern that
+  // has fragments (whose name scoring leaves in LastFragmentName), or null.
+  std::vector<const WordFragmentClass*> fragmentBefore;
+  const WordFragmentClass* lastFragment = nullptr;
+  // Scratch: which patterns the current input makes candidates.
+  mutable std::vector<uint32_t> stamp;
+  mutable uint32_t epoch = 0;
+};
+
+bool SearchesWithPosition(uint8_t r) { return r == pt::And || r == pt::Or || r == pt::Not || r == pt::Custom; }
+bool IsMarker(uint8_t r) {
+  return r == pt::None || r == pt::Volition || r == pt::Initialize || r == pt::Finalize || r == pt::DoBefore ||
+         r == pt::DoAfter || r >= pt::Count;
+}
+
+// The text a fixed fragment looks for, as the search compares it; empty
+// when it can never be found.
+std::string SearchKey(const WordFragmentClass& f) {
+  if (f.Relation == pt::CustomSub) return UpperCase(f.WordFrag);
+  return Trim(UpperCase(f.WordFrag));
+}
+
+// Scores a fixed pattern with all its texts absent, and checks that no
+// combination of found and absent texts can overflow 32 bits (such a
+// pattern is left live, so that the error comes where it would).
+bool AbsentScore(const PatternClass& p, int32_t& score) {
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
+  int64_t lo = 0, hi = 0, total = 0;
+  int32_t order = 1, position = 1;
+  for (const auto& f : p.Fragments) {
+    int64_t found = 0, absent = 0;
+    switch (f->Relation) {
+      case pt::And: found = 100, absent = -100; break;
+      case pt::Or: found = 50, absent = 0; break;
+      case pt::Not: found = -100, absent = 100; break;
+      case pt::Custom:
+      case pt::CustomSub:
+        if (f->Penalty == std::numeric_limits<int32_t>::min()) return false;
+        found = f->Bonus, absent = -static_cast<int64_t>(f->Penalty);
+        break;
+      default: break;
+    }
+    lo += std::min(found, absent);
+    hi += std::max(found, absent);
+    if (lo < kMin || hi > kMax) return false;
+    total += absent;
+    if (SearchesWithPosition(f->Relation) && !SearchKey(*f).empty()) position = 0;
+    order = (position == 0 || order > position) ? 9999 : position;
+  }
+  if (lo + std::min<int64_t>(p.OrderBonus, -static_cast<int64_t>(p.OrderPenalty)) < kMin ||
+      hi + std::max<int64_t>(p.OrderBonus, -static_cast<int64_t>(p.OrderPenalty)) > kMax)
+    return false;
+  total += order != 9999 ? p.OrderBonus : -static_cast<int64_t>(p.OrderPenalty);
+  score = static_cast<int32_t>(total);
+  return true;
+}
+
+std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
+  auto idx = std::make_unique<KnowledgeIndex>();
+  const std::size_t n = k.Patterns.size();
+  idx->version = k.Version;
+  idx->live.assign(n, 0);
+  idx->absentScore.assign(n, 0);
+  idx->fragmentBefore.assign(n, nullptr);
+  idx->stamp.assign(n, 0);
+  std::vector<std::pair<uint32_t, uint32_t>> keyOfPattern;  // (key id, pattern)
+  const WordFragmentClass* last = nullptr;
+  for (std::size_t i = 0; i < n; ++i) {
+    const PatternClass& p = *k.Patterns[i];
+    idx->fragmentBefore[i] = last;
+    if (!p.Fragments.empty()) last = p.Fragments.back().get();
+    bool fixed = true;
+    for (const auto& f : p.Fragments) {
+      const bool searches = SearchesWithPosition(f->Relation) || f->Relation == pt::CustomSub;
+      if (!(searches || IsMarker(f->Relation)) || (searches && f->WordFrag.find('^') != std::string::npos)) {
+        fixed = false;
+        break;
+      }
+    }
+    if (fixed) fixed = AbsentScore(p, idx->absentScore[i]);
+    if (!fixed) {
+      idx->live[i] = 1;
+      idx->livePatterns.push_back(static_cast<uint32_t>(i));
+      continue;
+    }
+    for (const auto& f : p.Fragments) {
+      if (IsMarker(f->Relation)) continue;
+      std::string key = SearchKey(*f);
+      if (!key.empty()) keyOfPattern.push_back({idx->automaton.Add(key), static_cast<uint32_t>(i)});
+    }
+    idx->byAbsentScore.push_back(static_cast<uint32_t>(i));
+  }
+  idx->lastFragment = last;
+  idx->automaton.Build();
+  std::sort(keyOfPattern.begin(), keyOfPattern.end());
+  keyOfPattern.erase(std::unique(keyOfPattern.begin(), keyOfPattern.end()), keyOfPattern.end());
+  idx->keyStart.assign(idx->automaton.KeyCount() + 1, 0);
+  for (auto [key, pattern] : keyOfPattern) ++idx->keyStart[key + 1];
+  for (std::size_t i = 1; i < idx->keyStart.size(); ++i) idx->keyStart[i] += idx->keyStart[i - 1];
+  idx->keyPatterns.reserve(keyOfPattern.size());
+  for (auto [key, pattern] : keyOfPattern) idx->keyPatterns.push_back(pattern);
+  std::stable_sort(idx->byAbsentScore.begin(), idx->byAbsentScore.end(),
+                   [&](uint32_t a, uint32_t b) { return idx->absentScore[a] > idx->absentScore[b]; });
+  return idx;
+}
+
+KnowledgeIndex& IndexOf(KnowledgeClass& k) {
+  auto* idx = static_cast<KnowledgeIndex*>(k.Index.get());
+  if (!idx || idx->version != k.Version) {
+    k.Index = Build(k);
+    idx = static_cast<KnowledgeIndex*>(k.Index.get());
+  }
+  return *idx;
+}
+
+}  // namespace
+
+bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& input, int& bestIndex,
+                     int32_t& bestScore) {
+  // A tag in the input makes its expansion depend on the brain: score the
+  // usual way.
+  if (input.find('^') != std::string::npos) return false;
+  KnowledgeIndex& idx = IndexOf(k);
+  if (++idx.epoch == 0) {
+    std::fill(idx.stamp.begin(), idx.stamp.end(), 0);
+    idx.epoch = 1;
+  }
+  // The fixed patterns some of whose texts occur in the input.
+  std::vector<uint32_t> candidates;
+  const std::string upper = UpperCase(input);
+  idx.automaton.Scan(upper, [&](uint32_t key) {
+    for (uint32_t j = idx.keyStart[key]; j < idx.keyStart[key + 1]; ++j) {
+      const uint32_t p = idx.keyPatterns[j];
+      if (idx.stamp[p] != idx.epoch) {
+        idx.stamp[p] = idx.epoch;
+        candidates.push_back(p);
+      }
+    }
+  });
+  std::sort(candidates.begin(), candidates.end());
+
+  // Score the candidates and the live patterns in mode order, as the full
+  // pass would; before a live pattern, LastFragmentName holds what the
+  // patterns before it would have left there, since its tags may read it.
+  int32_t best = kScoreFloor;
+  int winner = -1;
+  std::size_t c = 0, l = 0;
+  while (c < candidates.size() || l < idx.livePatterns.size()) {
+    const bool takeLive = c == candidates.size() || (l < idx.livePatterns.size() && idx.livePatterns[l] < candidates[c]);
+    const uint32_t i = takeLive ? idx.livePatterns[l++] : candidates[c++];
+    if (takeLive && idx.fragmentBefore[i]) brain.LastFragmentName = idx.fragmentBefore[i]->ObjectName;
+    const int32_t s = Score(brain, *k.Patterns[i], input);
+    if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
+      best = s;
+      winner = static_cast<int>(i);
+    }
+  }
+  // The best of the fixed patterns none of whose texts occur.
+  for (uint32_t i : idx.byAbsentScore) {
+    if (idx.stamp[i] == idx.epoch) continue;
+    const int32_t s = idx.absentScore[i];
+    if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
+      best = s;
+      winner = static_cast<int>(i);
+    }
+    break;
+  }
+  if (idx.lastFragment) brain.LastFragmentName = idx.lastFragment->ObjectName;
+  bestIndex = winner;
+  bestScore = best;
+  return true;
+}
+
+}  // namespace varnex
