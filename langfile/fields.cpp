@@ -10,25 +10,28 @@ std::string TakeBraceField(std::string_view& ops) {
     ops = {};
     return {};
   }
+  // The value is everything between the outer braces; inner balanced braces
+  // belong to it. Plain runs are copied whole.
   std::string value;
-  int depth = 0;
-  std::size_t i = open;
-  for (; i < ops.size(); ++i) {
-    char c = ops[i];
-    if (c == '{') {
-      if (depth++ > 0) value.push_back(c);
-    } else if (c == '}') {
-      if (--depth == 0) break;
-      value.push_back(c);
-    } else {
-      value.push_back(c);
+  int depth = 1;
+  std::size_t i = open + 1;
+  for (;;) {
+    std::size_t brace = ops.find_first_of("{}", i);
+    if (brace == std::string_view::npos) {  // never closed: the value is what was collected
+      value.append(ops.substr(i));
+      ops = {};
+      return value;
     }
+    value.append(ops.substr(i, brace - i));
+    if (ops[brace] == '{') {
+      ++depth;
+    } else if (--depth == 0) {
+      ops.remove_prefix(brace + 1);
+      break;
+    }
+    value.push_back(ops[brace]);
+    i = brace + 1;
   }
-  if (i >= ops.size()) {  // never closed: the value is what was collected
-    ops = {};
-    return value;
-  }
-  ops.remove_prefix(i + 1);
   std::string_view rest = TrimLeftView(ops);
   if (!rest.empty() && rest.front() == ',') ops = rest.substr(1);
   return value;

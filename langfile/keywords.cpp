@@ -12,8 +12,12 @@ constexpr std::string_view kKeywords[] = {
 }  // namespace
 
 Keyword ClassifyLine(std::string_view line) {
+  // Most lines of a big brain are fragments and responses: only the
+  // keywords that share the line's first letter are tried, in table order.
+  if (line.empty()) return Keyword::None;
+  const char first = line[0];
   for (int k = 1; k < static_cast<int>(std::size(kKeywords)); ++k)
-    if (line.starts_with(kKeywords[k])) return static_cast<Keyword>(k);
+    if (kKeywords[k][0] == first && line.starts_with(kKeywords[k])) return static_cast<Keyword>(k);
   return Keyword::None;
 }
 

@@ -154,7 +154,10 @@ void LanguageReader::Include(const std::string& path, int lineNo, const std::str
 int32_t TrimmedNumber(const std::string& field) { return WholeNumberOr(TrimView(field), 0); }
 
 void LanguageReader::Execute(const std::string& line, int lineNo, ReaderState& state) {
-  const std::string upper = UpperCase(TrimView(line));
+  // Only a keyword's length of the line decides the statement.
+  constexpr std::size_t kLongestKeyword = 16;
+  const std::string_view trimmed = TrimView(line);
+  const std::string upper = UpperCase(trimmed.substr(0, kLongestKeyword));
   if (state == ReaderState::Collection && !upper.starts_with("END-COLLECTION")) {
     if (DataCollectionClass* c = Live(reg_.collection)) c->AddMember(line);
     return;
