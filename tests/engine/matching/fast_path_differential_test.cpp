@@ -15,6 +15,7 @@
 #include "engine/template/object_fields.h"
 #include "langfile/reader.h"
 #include "platform/clock.h"
+#include "support/differential.h"
 #include "support/test_support.h"
 
 namespace varnex {
@@ -100,54 +101,6 @@ class Generator {
   std::mt19937 rng_;
 };
 
-// Everything an input can change that the two ways must agree on.
-std::string State(const BrainClass& b) {
-  std::ostringstream s;
-  s << b.LastFragmentName << '|' << b.LastPatternName << '|' << b.LastKnowledgeName << '|' << b.CurrentState;
-  for (std::size_t i = 0; i < b.FactNames.size(); ++i) s << '|' << b.FactNames[i] << '=' << b.FactValues[i];
-  for (const auto& k : b.Knowledge)
-    for (const auto& p : k->Patterns) s << '|' << p->HitCount << ',' << p->LastVolition;
-  for (const auto& c : b.Collections) s << '|' << c.Collection->MemberCache << ',' << c.Collection->MemberSubCache;
-  return s.str();
-}
-
-struct Played {
-  std::vector<std::string> log;
-};
-
-Played Play(const std::string& brainText, const std::vector<std::string>& inputs,
-         const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast) {
-  Played run;
-  test::FixedClock clock(45000.0);
-  FixRandomSeed(7);
-  BrainClass b([&](const std::string& s) { run.log.push_back("out: " + s); });
-  b.FastPath = fast;
-  b.TraceStart([&](const std::string& s) { run.log.push_back("trace: " + s); });
-  b.ReaderMessage = [&](const std::string& s) { run.log.push_back("message: " + s); };
-  std::vector<std::string> lines;
-  std::istringstream in(brainText);
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  LoadLanguageText(b, lines);
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    clock.Advance(0.00001);
-    try {
-      b.ProcessInput(inputs[i]);
-    } catch (const std::exception& e) {
-      run.log.push_back(std::string("error: ") + e.what());
-    }
-    run.log.push_back("state: " + State(b));
-    if (mutations[i]) {
-      BrainClass::BusyScope busy(b);
-      try {
-        mutations[i](b);
-      } catch (const std::exception& e) {
-        run.log.push_back(std::string("change error: ") + e.what());
-      }
-    }
-  }
-  return run;
-}
-
 TEST(FastPath, AgreesWithScoringEveryPattern) {
   // 100,000 inputs, each answered both ways (a tenth under the sanitizers,
   // which run the same code ten times slower).
@@ -161,8 +114,8 @@ TEST(FastPath, AgreesWithScoringEveryPattern) {
       inputs.push_back(g.Input());
       mutations.push_back(g.Chance(15) ? g.Mutation(25) : nullptr);
     }
-    const Played reference = Play(brain, inputs, mutations, false);
-    const Played fast = Play(brain, inputs, mutations, true);
+    const test::Played reference = test::Play(brain, inputs, mutations, false);
+    const test::Played fast = test::Play(brain, inputs, mutations, true);
     if (reference.log != fast.log) {
       std::size_t i = 0;
       while (i < reference.log.size() && i < fast.log.size() && reference.log[i] == fast.log[i]) ++i;

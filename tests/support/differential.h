@@ -1,0 +1,22 @@
+// Running one brain and its inputs the fast way and the reference way, and
+// recording everything the two must agree on.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/core/brain.h"
+
+namespace varnex::test {
+
+struct Played {
+  std::vector<std::string> log;  // answers, trace lines, messages, errors and state after each input
+};
+
+// Reads the brain from Language text, answers the inputs in turn (applying
+// mutations[i], when set, after input i) and records the log.
+Played Play(const std::string& brainText, const std::vector<std::string>& inputs,
+            const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast);
+
+}  // namespace varnex::test
