@@ -8,34 +8,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(InputCycle, OrderOfDoBeforeModeAndDoAfter) {
-  test::Recorder rec;
-  auto b = test::MakeBrain(rec);
-  test::Load(*b,
-             "For-Mode 0,0\n"
-             "Name-Object {after}\n"
-             "  Fragment Do-After,0,0, {}, {}, {}\n"
-             "  Fragment NOT,0,0, {hi}, {}, {}\n"
-             "  Response {after},Just Text,{},{}\n"
-             "For-Mode 0,0\n"
-             "Name-Object {main}\n"
-             "  Fragment AND,0,0, {hi}, {}, {}\n"
-             "  Response {main},Just Text,{},{}\n"
-             "Mode {Second}\n"
-             "For-Mode 0,0\n"
-             "Name-Object {before}\n"
-             "  Fragment Do-Before,0,0, {}, {}, {}\n"
-             "  Response {before},Just Text,{},{}\n");
-  rec.trace.clear();
-  b->ProcessInput("hi");
-  EXPECT_EQ(rec.answers, (Lines{"before", "main", "after"}));
-  EXPECT_EQ(rec.trace[0], "[Input]: hi");
-  EXPECT_EQ(rec.trace[1], "[Do Before]: before");
-  EXPECT_EQ(b->InputAt("0"), "hi");
-  EXPECT_EQ(b->OutputAt("0"), "after");
-  EXPECT_EQ(b->OutputAt("2"), "before");
-}
-
 TEST(InputCycle, HistoriesKeepAHundredEntries) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);
@@ -61,19 +33,6 @@ TEST(InputCycle, OutputRulesForBlankAndEmptyAnswers) {
   quiet.Output("a");
   quiet.Output("b");
   EXPECT_EQ(quiet.Outputs, (Lines{"a", "b"}));
-}
-
-TEST(InputCycle, FallbackAnswers) {
-  test::Recorder rec;
-  auto b = test::MakeBrain(rec, false);
-  b->ProcessInput("");  // an empty mode
-  b->CurrentMode = -1;
-  b->ProcessInput("x");
-  b->CurrentMode = 7;  // out of range counts as none
-  b->ProcessInput("x");
-  EXPECT_EQ(rec.answers, (Lines{"Sorry, I can't answer you because I don't know anything at all yet...",
-                                "Sorry, I do not know anything at all yet!",
-                                "Sorry, I do not know anything at all yet!"}));
 }
 
 TEST(InputCycle, LastInputAlwaysMovesForward) {
