@@ -157,7 +157,10 @@ void LanguageReader::Execute(const std::string& line, int lineNo, ReaderState& s
   // Only a keyword's length of the line decides the statement.
   constexpr std::size_t kLongestKeyword = 16;
   const std::string_view trimmed = TrimView(line);
-  const std::string upper = UpperCase(trimmed.substr(0, kLongestKeyword));
+  char prefix[kLongestKeyword];
+  const std::size_t n = std::min(trimmed.size(), kLongestKeyword);
+  for (std::size_t i = 0; i < n; ++i) prefix[i] = UpperChar(trimmed[i]);
+  const std::string_view upper(prefix, n);
   if (state == ReaderState::Collection && !upper.starts_with("END-COLLECTION")) {
     if (DataCollectionClass* c = Live(reg_.collection)) c->AddMember(line);
     return;

@@ -3,8 +3,11 @@
 // current object) tell them apart without run-time type information.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "engine/core/record_pool.h"
 
 namespace varnex {
 
@@ -29,6 +32,10 @@ class ObjectClass {
   virtual ~ObjectClass() = default;
   ObjectClass(const ObjectClass&) = delete;
   ObjectClass& operator=(const ObjectClass&) = delete;
+
+  // Records come from the record pool (see record_pool.h).
+  static void* operator new(std::size_t size) { return AllocateRecord(size); }
+  static void operator delete(void* p, std::size_t size) noexcept { FreeRecord(p, size); }
 
   const ObjectKind Kind;
   std::string ObjectName;
