@@ -13,7 +13,6 @@
 #include "engine/template/word_database.h"
 #include "langfile/reader.h"
 #include "langfile/writer.h"
-#include "platform/text_file.h"
 
 namespace varnex {
 namespace {
@@ -99,13 +98,7 @@ int RunChat(const ConsoleOptions& options) {
   else if (options.brain.empty())
     AskMentavo("", ShippedWordDatabasePath());
 
-  {
-    LineReader probe;
-    if (!probe.Open(path)) {
-      PrintLine(stderr, "Could not open file: " + path);
-      return 1;
-    }
-  }
+  if (!BrainFileOpens(path)) return 1;
   Guarded([&] { LoadLanguageFile(brain, path); });
   Guarded([&] { brain.ClauseInit(); });
   Guarded([&] { brain.StartVolition(); });

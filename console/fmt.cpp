@@ -10,14 +10,16 @@
 
 namespace varnex {
 
+bool BrainFileOpens(const std::string& path) {
+  LineReader probe;
+  if (probe.Open(path)) return true;
+  std::fprintf(stderr, "Could not open file: %s\n", path.c_str());
+  std::fflush(stderr);
+  return false;
+}
+
 int RunFmt(const ConsoleOptions& options) {
-  {
-    LineReader probe;
-    if (!probe.Open(options.brain)) {
-      std::fprintf(stderr, "Could not open file: %s\n", options.brain.c_str());
-      return 1;
-    }
-  }
+  if (!BrainFileOpens(options.brain)) return 1;
   BrainClass brain;
   brain.ReaderMessage = [](const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);

@@ -184,6 +184,7 @@ void BrainClass::Retire(std::unique_ptr<ObjectClass> record) {
   ForEachInSubtree(record.get(), [&](ObjectClass* r) {
     r->Retired = true;
     NamedObjects.RemoveRecord(r);
+    // The mode's index and volition list must forget what leaves it.
     if (r->Kind == ObjectKind::Pattern) {
       hadPatterns = true;
       auto* p = static_cast<PatternClass*>(r);
@@ -191,12 +192,11 @@ void BrainClass::Retire(std::unique_ptr<ObjectClass> record) {
         auto& marked = p->Owner->VolitionMarked;
         marked.erase(std::remove(marked.begin(), marked.end(), p), marked.end());
       }
-    }
-    if (r->Kind == ObjectKind::Fragment) {
+      Touch(p);
+    } else if (r->Kind == ObjectKind::Fragment) {
       auto* f = static_cast<WordFragmentClass*>(r);
       if (f->Owner && f->Owner->Kind == ObjectKind::Pattern) Touch(static_cast<PatternClass*>(f->Owner));
     }
-    if (r->Kind == ObjectKind::Pattern) Touch(static_cast<PatternClass*>(r));
   });
   if (hadPatterns) {
     auto dead = [](PatternClass* p) { return p->Retired; };

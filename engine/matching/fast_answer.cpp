@@ -177,7 +177,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     const uint32_t i = takeLive ? idx.livePatterns[l++] : candidates[c++];
     if (takeLive && idx.fragmentBefore[i]) brain.LastFragmentName = idx.fragmentBefore[i]->ObjectName;
     const int32_t s = Score(brain, *k.Patterns[i], input);
-    if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
+    if (s > best) {  // in mode order, so a tie keeps the earlier pattern
       best = s;
       winner = static_cast<int>(i);
     }

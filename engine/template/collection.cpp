@@ -26,6 +26,15 @@ std::vector<std::string> SplitWords(std::string_view text) {
   return words;
 }
 
+void DataCollectionClass::SortMembers() {
+  // A stable sort keeps the first of members that differ only in letter
+  // case, as adding them one by one would.
+  std::stable_sort(Members.begin(), Members.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
+  Members.erase(std::unique(Members.begin(), Members.end(),
+                            [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }),
+                Members.end());
+}
+
 int DataCollectionClass::IndexOf(std::string_view text) const {
   if (Sorted_) {
     auto it = std::lower_bound(Members.begin(), Members.end(), text,
@@ -67,12 +76,8 @@ void DataCollectionClass::LoadMembers(const std::string& path) {
   if (!ReadAllLines(path, lines)) return;
   Members = std::move(lines);
   if (Sorted_) {
-    // Sorting once keeps big files fast; a stable sort keeps the first of
-    // lines that differ only in letter case, as adding them one by one would.
-    std::stable_sort(Members.begin(), Members.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
-    Members.erase(std::unique(Members.begin(), Members.end(),
-                              [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }),
-                  Members.end());
+    // Sorting once keeps big files fast.
+    SortMembers();
   }
 }
 
@@ -80,10 +85,7 @@ void DataCollectionClass::SaveMembers(const std::string& path) const { WriteLine
 
 void DataCollectionClass::SetSorted(bool on) {
   if (on && !Sorted_) {
-    std::stable_sort(Members.begin(), Members.end(), [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
-    Members.erase(std::unique(Members.begin(), Members.end(),
-                              [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }),
-                  Members.end());
+    SortMembers();
   }
   Sorted_ = on;
 }

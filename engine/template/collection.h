@@ -48,6 +48,7 @@ class DataCollectionClass : public ObjectClass {
   bool HasMemberIn(std::string_view text) const;
 
  private:
+  void SortMembers();  // ascending, without repeats (ignoring case)
   bool Sorted_ = true;
 };
 
