@@ -15,7 +15,7 @@ QString NameTag(const std::string& name) {
   return name.empty() ? QString() : QStringLiteral("  NAME{") + ToDisplay(name) + QStringLiteral("}");
 }
 QString NameTag(const ObjectClass& r) { return NameTag(r.ObjectName); }
-QString Text(const std::string& s) { return ToDisplay(s); }
+QString Shown(const std::string& s) { return ToDisplay(s); }
 QString TypeName(uint8_t n, bool response) {
   return QString::fromLatin1(response ? ResponseTypeName(n) : PatternTypeName(n));
 }
@@ -27,10 +27,10 @@ QTreeWidgetItem* Node(QTreeWidgetItem* parent, const QString& text) {
 void Responses(QTreeWidgetItem* parent, const OwnedList<ResponseClass>& list, bool tasksShowText) {
   QTreeWidgetItem* group = Node(parent, QStringLiteral("Responses"));
   for (const auto& r : list) {
-    QTreeWidgetItem* rn = Node(group, TypeName(r->ResponseType, true) + ": " + Text(r->OutText) + NameTag(*r));
+    QTreeWidgetItem* rn = Node(group, TypeName(r->ResponseType, true) + ": " + Shown(r->OutText) + NameTag(*r));
     QTreeWidgetItem* tasks = Node(rn, QStringLiteral("Tasks"));
     for (const auto& t : r->Tasks)
-      Node(tasks, TypeName(t->ResponseType, true) + (tasksShowText ? ": " + Text(t->OutText) : QString()) + NameTag(*t));
+      Node(tasks, TypeName(t->ResponseType, true) + (tasksShowText ? ": " + Shown(t->OutText) : QString()) + NameTag(*t));
   }
 }
 
@@ -63,47 +63,47 @@ void TForm2::Build(const BrainClass& b) {
   Node(root, QStringLiteral("Current State = %1").arg(b.CurrentState));
   Node(root, QStringLiteral("Current Proc = %1").arg(b.CurrentProc));
   QTreeWidgetItem* named = Node(root, QStringLiteral("Named Objects"));
-  for (const auto& [name, record] : b.NamedObjects.Entries()) Node(named, Text(name));
+  for (const auto& [name, record] : b.NamedObjects.Entries()) Node(named, Shown(name));
   QTreeWidgetItem* states = Node(root, QStringLiteral("States"));
-  for (const auto& s : b.StateNames) Node(states, Text(s));
+  for (const auto& s : b.StateNames) Node(states, Shown(s));
   QTreeWidgetItem* collections = Node(root, QStringLiteral("Collections"));
   for (const auto& c : b.Collections) {
-    QTreeWidgetItem* cn = Node(collections, Text(c.Name));
-    for (const auto& m : c.Collection->Members) Node(cn, Text(m));
+    QTreeWidgetItem* cn = Node(collections, Shown(c.Name));
+    for (const auto& m : c.Collection->Members) Node(cn, Shown(m));
   }
   QTreeWidgetItem* facts = Node(root, QStringLiteral("Facts"));
   for (std::size_t i = 0; i < b.FactNames.size() && i < b.FactValues.size(); ++i)
-    Node(facts, Text(b.FactNames[i]) + "=" + Text(b.FactValues[i]));
+    Node(facts, Shown(b.FactNames[i]) + "=" + Shown(b.FactValues[i]));
   QTreeWidgetItem* procs = Node(root, QStringLiteral("Procedures"));
-  for (const auto& n : b.ProcNames) Node(procs, Text(n));
+  for (const auto& n : b.ProcNames) Node(procs, Shown(n));
   QTreeWidgetItem* procDetail = Node(root, QStringLiteral("Proc-Detail"));
   for (const auto& p : b.Procs) {
-    QTreeWidgetItem* pn = Node(procDetail, Text(p->TheName) + NameTag(*p));
+    QTreeWidgetItem* pn = Node(procDetail, Shown(p->TheName) + NameTag(*p));
     QTreeWidgetItem* steps = Node(pn, QStringLiteral("Steps"));
     for (const auto& s : p->Steps) {
-      QTreeWidgetItem* sn = Node(steps, Text(s->TheName) + NameTag(*s));
+      QTreeWidgetItem* sn = Node(steps, Shown(s->TheName) + NameTag(*s));
       QTreeWidgetItem* clauses = Node(sn, QStringLiteral("Clauses"));
       int number = 0;
       for (const auto& sp : s->StepPatterns) {
         QTreeWidgetItem* cn = Node(clauses, QString::number(++number) + NameTag(*sp));
         QTreeWidgetItem* frags = Node(cn, QStringLiteral("Fragments"));
-        for (const auto& f : sp->Fragments) Node(frags, TypeName(f->Relation, false) + " - " + Text(f->WordFrag) + NameTag(*f));
+        for (const auto& f : sp->Fragments) Node(frags, TypeName(f->Relation, false) + " - " + Shown(f->WordFrag) + NameTag(*f));
         Responses(cn, sp->Responses, true);
       }
     }
   }
   QTreeWidgetItem* modes = Node(root, QStringLiteral("Modes"));
-  for (const auto& n : b.KnowledgeNames) Node(modes, Text(n));
+  for (const auto& n : b.KnowledgeNames) Node(modes, Shown(n));
   QTreeWidgetItem* knowModes = Node(root, QStringLiteral("Know-Modes"));
   for (const auto& k : b.Knowledge) {
-    QTreeWidgetItem* kn = Node(knowModes, Text(k->TheName) + NameTag(*k));
+    QTreeWidgetItem* kn = Node(knowModes, Shown(k->TheName) + NameTag(*k));
     QTreeWidgetItem* clauses = Node(kn, QStringLiteral("Clauses"));
     int number = 0;
     for (const auto& p : k->Patterns) {
       QTreeWidgetItem* cn = Node(clauses, QStringLiteral("%1 - Hits:%2").arg(++number).arg(p->HitCount) + NameTag(*p));
       QTreeWidgetItem* frags = Node(cn, QStringLiteral("Fragments"));
       for (const auto& f : p->Fragments)
-        Node(frags, TypeName(f->Relation, false) + " - " + Text(f->WordFrag) + " " + Text(f->TheName) + NameTag(*f));
+        Node(frags, TypeName(f->Relation, false) + " - " + Shown(f->WordFrag) + " " + Shown(f->TheName) + NameTag(*f));
       Responses(cn, p->Responses, true);
       QTreeWidgetItem* thresholds = Node(cn, QStringLiteral("Thresholds"));
       for (const auto& t : p->Thresholds) {
@@ -112,7 +112,7 @@ void TForm2::Build(const BrainClass& b) {
       }
       QTreeWidgetItem* stateResponses = Node(cn, QStringLiteral("States"));
       for (const auto& s : p->States) {
-        QTreeWidgetItem* sn = Node(stateResponses, Text(s->State) + NameTag(*s));
+        QTreeWidgetItem* sn = Node(stateResponses, Shown(s->State) + NameTag(*s));
         Responses(sn, s->Responses, false);
       }
     }

@@ -76,7 +76,7 @@ void StartProcedure(BrainClass& brain, const std::string& name) {
   brain.CurrentProc = brain.IndexOfProc(name);
   ProcClass* proc = brain.CurrentProcedure();
   if (!proc) return;
-  proc->CurrentStep = FindStep(*proc, proc->StartStep) ? proc->StartStep : std::string();
+  proc->CurrentStep = FindStep(*proc, proc->StartStep) ? proc->StartStep : Text();
   brain.Output(proc->CurrentStep.empty() ? std::string() : CurrentStepText(brain, *proc));
 }
 

@@ -32,7 +32,7 @@ template <class T>
 void RetireFrom(BrainClass& brain, OwnedList<T>& list, ObjectClass* record) {
   auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == record; });
   if (it == list.end()) return;
-  std::unique_ptr<ObjectClass> owned = std::move(*it);
+  AnyRecord owned = std::move(*it);
   list.erase(it);
   brain.Retire(std::move(owned));
 }
@@ -45,7 +45,7 @@ void RetireFromRegistry(BrainClass& brain, std::vector<std::string>& names, Owne
   if (it == list.end()) return;
   std::size_t i = static_cast<std::size_t>(it - list.begin());
   if (i < names.size()) names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
-  std::unique_ptr<ObjectClass> owned = std::move(*it);
+  AnyRecord owned = std::move(*it);
   list.erase(it);
   brain.Retire(std::move(owned));
 }

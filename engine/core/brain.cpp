@@ -178,7 +178,7 @@ ProcClass* BrainClass::CurrentProcedure() const {
   return Procs[static_cast<std::size_t>(CurrentProc)].get();
 }
 
-void BrainClass::Retire(std::unique_ptr<ObjectClass> record) {
+void BrainClass::Retire(AnyRecord record) {
   if (!record) return;
   bool hadPatterns = false;
   ForEachInSubtree(record.get(), [&](ObjectClass* r) {
@@ -208,7 +208,7 @@ void BrainClass::Retire(std::unique_ptr<ObjectClass> record) {
   // Otherwise nothing can still hold it: it is destroyed here.
 }
 
-void BrainClass::KeepUnattached(std::unique_ptr<ObjectClass> record) {
+void BrainClass::KeepUnattached(AnyRecord record) {
   if (record) unattached_.push_back(std::move(record));
 }
 

@@ -39,10 +39,10 @@ struct CollectionEntry {
   std::unique_ptr<DataCollectionClass> Collection;
 };
 
-class BrainClass : public ObjectClass {
+class BrainClass final : public ObjectClass {
  public:
   explicit BrainClass(TextHandler outputHandler = nullptr);
-  ~BrainClass() override;
+  ~BrainClass();
 
   // ---- fields ----
   std::string MyName;
@@ -148,10 +148,10 @@ class BrainClass : public ObjectClass {
   // Takes a record out of the brain for good: it and everything it owns are
   // marked retired and dropped from NamedObjects, DoBefore and DoAfter. It is
   // destroyed when the outermost running operation of the brain ends.
-  void Retire(std::unique_ptr<ObjectClass> record);
+  void Retire(AnyRecord record);
   // Keeps a record that could not be attached anywhere (a collection or
   // procedure without a name, for instance) alive as long as the brain.
-  void KeepUnattached(std::unique_ptr<ObjectClass> record);
+  void KeepUnattached(AnyRecord record);
 
   // Marks the brain busy for the duration of an operation that may hold
   // references to records while actions retire them.
@@ -170,8 +170,8 @@ class BrainClass : public ObjectClass {
 
  private:
   int busyDepth_ = 0;
-  std::vector<std::unique_ptr<ObjectClass>> graveyard_;
-  std::vector<std::unique_ptr<ObjectClass>> unattached_;
+  std::vector<AnyRecord> graveyard_;
+  std::vector<AnyRecord> unattached_;
   std::unordered_map<std::string, int> factIndex_;  // upper-cased name -> index
 };
 

@@ -5,9 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 
 #include "engine/core/record_pool.h"
+#include "engine/core/text.h"
 
 namespace varnex {
 
@@ -26,10 +27,22 @@ enum class ObjectKind : uint8_t {
   Brain,
 };
 
+class ObjectClass;
+
+// Deletes a record as the class it is. Records have no virtual destructor,
+// which would cost each of the millions of records of a big brain 8 bytes;
+// lists that hold records of any kind hold them through this deleter.
+struct RecordDeleter {
+  RecordDeleter() noexcept = default;
+  template <class T>
+  RecordDeleter(const std::default_delete<T>&) noexcept {}
+  void operator()(ObjectClass* record) const noexcept;
+};
+using AnyRecord = std::unique_ptr<ObjectClass, RecordDeleter>;
+
 class ObjectClass {
  public:
   explicit ObjectClass(ObjectKind kind) : Kind(kind) {}
-  virtual ~ObjectClass() = default;
   ObjectClass(const ObjectClass&) = delete;
   ObjectClass& operator=(const ObjectClass&) = delete;
 
@@ -37,13 +50,17 @@ class ObjectClass {
   static void* operator new(std::size_t size) { return AllocateRecord(size); }
   static void operator delete(void* p, std::size_t size) noexcept { FreeRecord(p, size); }
 
+  Text ObjectName;
   const ObjectKind Kind;
-  std::string ObjectName;
   // Set once the record has been taken out of its brain (replaced or
   // deleted). A retired record stays alive until the brain's outermost
   // operation ends, so code that still holds it can finish safely, but it is
   // no longer reachable through any registry.
   bool Retired = false;
+
+ protected:
+  // Only as its own class (or through RecordDeleter) is a record deleted.
+  ~ObjectClass() = default;
 };
 
 }  // namespace varnex

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/core/object.h"
+#include "engine/core/owned_list.h"
+#include "engine/core/text.h"
 
 namespace varnex {
 
@@ -20,48 +22,45 @@ class StepClass;
 class StepPatternClass;
 class ProcClass;
 
-template <class T>
-using OwnedList = std::vector<std::unique_ptr<T>>;
-
 // One fragment of a pattern or step pattern (FRAGMENT).
-class WordFragmentClass : public ObjectClass {
+class WordFragmentClass final : public ObjectClass {
  public:
   WordFragmentClass() : ObjectClass(ObjectKind::Fragment) {}
-  std::string WordFrag;
   uint8_t Relation = 0;
   int32_t Bonus = 0;
   int32_t Penalty = 0;
-  std::string TheName;
-  std::string TheValue;
+  Text WordFrag;
+  Text TheName;
+  Text TheValue;
   ObjectClass* Owner = nullptr;  // PatternClass or StepPatternClass
 };
 
 // One task of a task-list response (TASK).
-class TaskClass : public ObjectClass {
+class TaskClass final : public ObjectClass {
  public:
   TaskClass() : ObjectClass(ObjectKind::Task) {}
   uint8_t ResponseType = 0;
-  std::string OutText;
-  std::string TheName;
-  std::string TheValue;
+  Text OutText;
+  Text TheName;
+  Text TheValue;
   ResponseClass* Owner = nullptr;
 };
 
 // One possible answer (RESPONSE).
-class ResponseClass : public ObjectClass {
+class ResponseClass final : public ObjectClass {
  public:
   ResponseClass() : ObjectClass(ObjectKind::Response) {}
   uint8_t ResponseType = 0;
-  std::string OutText;
-  std::string TheName;
-  std::string TheValue;
+  Text OutText;
+  Text TheName;
+  Text TheValue;
   KnowledgeClass* NestedKnowledge = nullptr;  // not owned; nothing sets it
   OwnedList<TaskClass> Tasks;
   ObjectClass* Owner = nullptr;  // pattern, threshold, state response or step pattern
 };
 
 // Responses used while the pattern's hit count lies in a range (THRESHOLD).
-class ThresholdClass : public ObjectClass {
+class ThresholdClass final : public ObjectClass {
  public:
   ThresholdClass() : ObjectClass(ObjectKind::Threshold) {}
   int32_t ThreshFrom = 0;
@@ -71,31 +70,31 @@ class ThresholdClass : public ObjectClass {
 };
 
 // Responses used while the brain is in a state (FOR-STATE).
-class StateClass : public ObjectClass {
+class StateClass final : public ObjectClass {
  public:
   StateClass() : ObjectClass(ObjectKind::State) {}
-  std::string State;
+  Text State;
   OwnedList<ResponseClass> Responses;
   PatternClass* Owner = nullptr;
 };
 
 // One rule of a knowledge mode, a "clause" in Language text (FOR-MODE).
-class PatternClass : public ObjectClass {
+class PatternClass final : public ObjectClass {
  public:
   PatternClass() : ObjectClass(ObjectKind::Pattern) {}
+  bool HasVolition : 1 = false;
+  bool HasInitialize : 1 = false;
+  bool HasFinalize : 1 = false;
+  int32_t HitCount = 0;
+  int32_t OrderBonus = 0;
+  int32_t OrderPenalty = 0;
+  KnowledgeClass* Owner = nullptr;
   OwnedList<WordFragmentClass> Fragments;
   OwnedList<ResponseClass> Responses;
   OwnedList<ThresholdClass> Thresholds;
   OwnedList<StateClass> States;
-  int32_t HitCount = 0;
-  KnowledgeClass* Owner = nullptr;
-  bool HasVolition = false;
   double VolitionWhen = 0;  // days
   double LastVolition = 0;  // date-time; 0 = not since the last reset
-  bool HasInitialize = false;
-  bool HasFinalize = false;
-  int32_t OrderBonus = 0;
-  int32_t OrderPenalty = 0;
 };
 
 // What the matcher derives from a mode to answer it quickly; rebuilt when
@@ -106,10 +105,10 @@ class DerivedIndex {
 };
 
 // A knowledge mode: a named list of patterns (MODE).
-class KnowledgeClass : public ObjectClass {
+class KnowledgeClass final : public ObjectClass {
  public:
   KnowledgeClass() : ObjectClass(ObjectKind::Knowledge) {}
-  std::string TheName;
+  Text TheName;
   OwnedList<PatternClass> Patterns;
   ObjectClass* Owner = nullptr;  // the brain, or a response for nested knowledge
   bool HasVolition = false;
@@ -132,7 +131,7 @@ void Touch(PatternClass* p);
 void SetLastVolition(PatternClass& p, double when);
 
 // A pattern of a procedure step (FOR-STEP).
-class StepPatternClass : public ObjectClass {
+class StepPatternClass final : public ObjectClass {
  public:
   StepPatternClass() : ObjectClass(ObjectKind::StepPattern) {}
   OwnedList<WordFragmentClass> Fragments;
@@ -141,26 +140,32 @@ class StepPatternClass : public ObjectClass {
 };
 
 // One step of a procedure (STEP).
-class StepClass : public ObjectClass {
+class StepClass final : public ObjectClass {
  public:
   StepClass() : ObjectClass(ObjectKind::Step) {}
-  std::string TheName;
-  std::string ThePrompt;
+  Text TheName;
+  Text ThePrompt;
   OwnedList<StepPatternClass> StepPatterns;
   ProcClass* Owner = nullptr;
 };
 
 // A procedure: a scripted dialogue made of steps (PROCEDURE).
-class ProcClass : public ObjectClass {
+class ProcClass final : public ObjectClass {
  public:
   ProcClass() : ObjectClass(ObjectKind::Proc) {}
-  std::string TheName;
-  std::string CurrentStep;
-  std::string StartStep;
+  Text TheName;
+  Text CurrentStep;
+  Text StartStep;
   OwnedList<StepClass> Steps;
   std::vector<std::string> StepNames;  // parallel to Steps
   BrainClass* Owner = nullptr;
 };
+
+// A big brain is mostly patterns, fragments and responses: keep them small
+// (the base's tail padding holds the first small fields).
+static_assert(sizeof(WordFragmentClass) <= 56);
+static_assert(sizeof(ResponseClass) <= 64);
+static_assert(sizeof(PatternClass) <= 80);
 
 }  // namespace varnex
 

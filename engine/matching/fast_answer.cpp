@@ -99,7 +99,7 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     bool fixed = true;
     for (const auto& f : p.Fragments) {
       const bool searches = SearchesWithPosition(f->Relation) || f->Relation == pt::CustomSub;
-      if (!(searches || IsMarker(f->Relation)) || (searches && f->WordFrag.find('^') != std::string::npos)) {
+      if (!(searches || IsMarker(f->Relation)) || (searches && f->WordFrag.view().find('^') != std::string_view::npos)) {
         fixed = false;
         break;
       }

@@ -12,7 +12,7 @@ namespace varnex {
 
 class BrainClass;
 
-class DataCollectionClass : public ObjectClass {
+class DataCollectionClass final : public ObjectClass {
  public:
   DataCollectionClass() : ObjectClass(ObjectKind::Collection) {}
 

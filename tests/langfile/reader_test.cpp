@@ -166,7 +166,7 @@ TEST(LanguageReader, FilesAutoNamesAndProgress) {
     }
     EXPECT_EQ(progress, (Lines{"0", "10", "20"}));
     const PatternClass* p = b->Knowledge[0]->Patterns.at(0).get();
-    EXPECT_TRUE(std::regex_match(p->ObjectName, autoName)) << p->ObjectName;
+    EXPECT_TRUE(std::regex_match(p->ObjectName.str(), autoName)) << p->ObjectName;
     EXPECT_EQ(b->NamedObjects.Find(p->ObjectName), p);
   }
 }
