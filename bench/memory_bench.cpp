@@ -25,9 +25,10 @@ long StatusKiB(const char* key) {
 }
 
 void Report(const char* when, int clauses, long startKiB) {
-  const long peak = StatusKiB("VmHWM");
-  std::printf("%-28s peak resident %8.1f MiB  %6.0f bytes/clause  (%6.0f above the empty process)\n", when,
-              peak / 1024.0, peak * 1024.0 / clauses, (peak - startKiB) * 1024.0 / clauses);
+  const long peak = StatusKiB("VmHWM"), now = StatusKiB("VmRSS");
+  std::printf("%-28s peak resident %7.1f MiB  %4.0f bytes/clause  (%4.0f above the empty process; %4.0f now)\n",
+              when, peak / 1024.0, peak * 1024.0 / clauses, (peak - startKiB) * 1024.0 / clauses,
+              now * 1024.0 / clauses);
 }
 
 }  // namespace

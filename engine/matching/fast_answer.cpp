@@ -21,17 +21,41 @@ class KnowledgeIndex : public DerivedIndex {
   uint64_t version = 0;
   AhoCorasick automaton;
   std::vector<uint32_t> keyStart, keyPatterns;  // patterns per key (offsets into keyPatterns)
-  std::vector<uint8_t> live;
   std::vector<uint32_t> livePatterns;
+  // For each live pattern: the last fragment of the nearest earlier pattern
+  // that has fragments (whose name scoring leaves in LastFragmentName), or
+  // null.
+  std::vector<const WordFragmentClass*> liveFragmentBefore;
   std::vector<int32_t> absentScore;
   std::vector<uint32_t> byAbsentScore;  // fixed patterns, best absent score first, then mode order
-  // For pattern i: the last fragment of the nearest earlier pattern that
-  // has fragments (whose name scoring leaves in LastFragmentName), or null.
-  std::vector<const WordFragmentClass*> fragmentBefore;
   const WordFragmentClass* lastFragment = nullptr;
-  // Scratch: which patterns the current input makes candidates.
-  mutable std::vector<uint32_t> stamp;
-  mutable uint32_t epoch = 0;
+  // Scratch: one bit per pattern, set while the current input makes it a
+  // candidate.
+  std::vector<uint64_t> candidate;
+  bool IsCandidate(uint32_t p) const { return candidate[p >> 6] >> (p & 63) & 1; }
+  void Mark(uint32_t p) { candidate[p >> 6] |= uint64_t{1} << (p & 63); }
+  void Unmark(uint32_t p) { candidate[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
+};
+
+// Clears the candidate marks of one input however its scoring ends (an
+// overflow error leaves the cycle early).
+class CandidateMarks {
+ public:
+  explicit CandidateMarks(KnowledgeIndex& idx) : idx_(idx) {}
+  ~CandidateMarks() {
+    for (uint32_t p : list) idx_.Unmark(p);
+  }
+  CandidateMarks(const CandidateMarks&) = delete;
+  CandidateMarks& operator=(const CandidateMarks&) = delete;
+  void Add(uint32_t p) {
+    if (idx_.IsCandidate(p)) return;
+    idx_.Mark(p);
+    list.push_back(p);
+  }
+  std::vector<uint32_t> list;
+
+ private:
+  KnowledgeIndex& idx_;
 };
 
 bool SearchesWithPosition(uint8_t r) { return r == pt::And || r == pt::Or || r == pt::Not || r == pt::Custom; }
@@ -86,15 +110,13 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   auto idx = std::make_unique<KnowledgeIndex>();
   const std::size_t n = k.Patterns.size();
   idx->version = k.Version;
-  idx->live.assign(n, 0);
   idx->absentScore.assign(n, 0);
-  idx->fragmentBefore.assign(n, nullptr);
-  idx->stamp.assign(n, 0);
+  idx->candidate.assign((n + 63) / 64, 0);
   std::vector<std::pair<uint32_t, uint32_t>> keyOfPattern;  // (key id, pattern)
   const WordFragmentClass* last = nullptr;
   for (std::size_t i = 0; i < n; ++i) {
     const PatternClass& p = *k.Patterns[i];
-    idx->fragmentBefore[i] = last;
+    const WordFragmentClass* before = last;
     if (!p.Fragments.empty()) last = p.Fragments.back().get();
     bool fixed = true;
     for (const auto& f : p.Fragments) {
@@ -106,8 +128,8 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     }
     if (fixed) fixed = AbsentScore(p, idx->absentScore[i]);
     if (!fixed) {
-      idx->live[i] = 1;
       idx->livePatterns.push_back(static_cast<uint32_t>(i));
+      idx->liveFragmentBefore.push_back(before);
       continue;
     }
     for (const auto& f : p.Fragments) {
@@ -148,22 +170,13 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   // usual way.
   if (input.find('^') != std::string::npos) return false;
   KnowledgeIndex& idx = IndexOf(k);
-  if (++idx.epoch == 0) {
-    std::fill(idx.stamp.begin(), idx.stamp.end(), 0);
-    idx.epoch = 1;
-  }
   // The fixed patterns some of whose texts occur in the input.
-  std::vector<uint32_t> candidates;
+  CandidateMarks marks(idx);
   const std::string upper = UpperCase(input);
   idx.automaton.Scan(upper, [&](uint32_t key) {
-    for (uint32_t j = idx.keyStart[key]; j < idx.keyStart[key + 1]; ++j) {
-      const uint32_t p = idx.keyPatterns[j];
-      if (idx.stamp[p] != idx.epoch) {
-        idx.stamp[p] = idx.epoch;
-        candidates.push_back(p);
-      }
-    }
+    for (uint32_t j = idx.keyStart[key]; j < idx.keyStart[key + 1]; ++j) marks.Add(idx.keyPatterns[j]);
   });
+  std::vector<uint32_t> candidates = marks.list;
   std::sort(candidates.begin(), candidates.end());
 
   // Score the candidates and the live patterns in mode order, as the full
@@ -174,8 +187,11 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   std::size_t c = 0, l = 0;
   while (c < candidates.size() || l < idx.livePatterns.size()) {
     const bool takeLive = c == candidates.size() || (l < idx.livePatterns.size() && idx.livePatterns[l] < candidates[c]);
-    const uint32_t i = takeLive ? idx.livePatterns[l++] : candidates[c++];
-    if (takeLive && idx.fragmentBefore[i]) brain.LastFragmentName = idx.fragmentBefore[i]->ObjectName;
+    const uint32_t i = takeLive ? idx.livePatterns[l] : candidates[c++];
+    if (takeLive) {
+      if (const WordFragmentClass* before = idx.liveFragmentBefore[l]) brain.LastFragmentName = before->ObjectName;
+      ++l;
+    }
     const int32_t s = Score(brain, *k.Patterns[i], input);
     if (s > best) {  // in mode order, so a tie keeps the earlier pattern
       best = s;
@@ -184,7 +200,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   }
   // The best of the fixed patterns none of whose texts occur.
   for (uint32_t i : idx.byAbsentScore) {
-    if (idx.stamp[i] == idx.epoch) continue;
+    if (idx.IsCandidate(i)) continue;
     const int32_t s = idx.absentScore[i];
     if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
       best = s;
