@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/generated_brain.h"
+#include "engine/actions/self_modify.h"
 #include "engine/core/brain.h"
 #include "engine/core/random.h"
 #include "langfile/reader.h"
@@ -59,6 +60,23 @@ void InputCycle(benchmark::State& state, bool fast) {
 void BM_InputCycleFast(benchmark::State& state) { InputCycle(state, true); }
 void BM_InputCycleReference(benchmark::State& state) { InputCycle(state, false); }
 
+// A brain that learns: before each input a clause is appended (as Create
+// AutoPattern does), which the index must take in without rebuilding itself
+// at every input. Runs after the other input-cycle benchmarks, since it
+// grows their brains.
+void BM_InputCycleLearning(benchmark::State& state) {
+  const int clauses = static_cast<int>(state.range(0));
+  BrainClass& brain = LoadedBrain(clauses);
+  brain.FastPath = true;
+  const std::vector<std::string> inputs = GeneratedInputs(clauses);
+  brain.ProcessInput(inputs.back());
+  int learned = 0;
+  for (auto _ : state) {
+    CreateAutoPattern(brain, "learned " + Word(learned++), "0", "Learned");
+    brain.ProcessInput(inputs[static_cast<std::size_t>(learned) % inputs.size()]);
+  }
+}
+
 void BM_WriteLanguageFile(benchmark::State& state) {
   BrainClass brain;
   LoadLanguageFile(brain, BrainFile(static_cast<int>(state.range(0))));
@@ -69,6 +87,7 @@ void BM_WriteLanguageFile(benchmark::State& state) {
 BENCHMARK(BM_ReadLanguageFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InputCycleFast)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InputCycleReference)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InputCycleLearning)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteLanguageFile)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

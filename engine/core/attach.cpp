@@ -22,8 +22,8 @@ double VolitionIntervalOf(std::string_view text) {
 PatternClass* AddPatternToKnowledge(KnowledgeClass& k, std::unique_ptr<PatternClass> pattern) {
   PatternClass* p = pattern.get();
   p->Owner = &k;
+  // Appending leaves the mode's index true for the patterns it covers.
   k.Patterns.push_back(std::move(pattern));
-  Touch(&k);
   k.HasVolition = k.HasVolition || p->HasVolition;
   BrainClass* brain = BrainOfKnowledge(&k);
   if (k.HasVolition && k.Owner && k.Owner->Kind == ObjectKind::Brain) static_cast<BrainClass*>(k.Owner)->HasVolition = true;

@@ -98,10 +98,14 @@ class PatternClass final : public ObjectClass {
 };
 
 // What the matcher derives from a mode to answer it quickly; rebuilt when
-// the mode's Version has moved on.
+// the mode's Version has moved on. It covers the mode's first
+// PatternsCovered patterns; patterns appended since are scored in full, so
+// that a brain that learns a clause per input does not rebuild it each time.
 class DerivedIndex {
  public:
   virtual ~DerivedIndex() = default;
+  uint64_t BuiltAtVersion = 0;
+  std::size_t PatternsCovered = 0;
 };
 
 // A knowledge mode: a named list of patterns (MODE).
@@ -126,6 +130,8 @@ class KnowledgeClass final : public ObjectClass {
 inline void Touch(KnowledgeClass* k) {
   if (k) ++k->Version;
 }
+// A pattern of a mode, or one of its fragments, changed (or the pattern left
+// the mode): the index is stale unless the pattern is one it does not cover.
 void Touch(PatternClass* p);
 // Sets a pattern's LastVolition, remembering the pattern for the next reset.
 void SetLastVolition(PatternClass& p, double when);
@@ -172,7 +178,12 @@ static_assert(sizeof(PatternClass) <= 80);
 namespace varnex {
 
 inline void Touch(PatternClass* p) {
-  if (p) Touch(p->Owner);
+  if (!p || !p->Owner) return;
+  KnowledgeClass& k = *p->Owner;
+  if (k.Index && k.Index->BuiltAtVersion == k.Version)
+    for (std::size_t i = k.Patterns.size(); i > k.Index->PatternsCovered; --i)
+      if (k.Patterns[i - 1].get() == p) return;  // appended since the index was built
+  Touch(&k);
 }
 
 inline void SetLastVolition(PatternClass& p, double when) {

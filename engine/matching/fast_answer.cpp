@@ -1,6 +1,7 @@
 #include "engine/matching/fast_answer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "engine/core/type_names.h"
@@ -18,7 +19,6 @@ namespace {
 // advance. Every other pattern is *live* and is scored as usual, in order.
 class KnowledgeIndex : public DerivedIndex {
  public:
-  uint64_t version = 0;
   AhoCorasick automaton;
   std::vector<uint32_t> keyStart, keyPatterns;  // patterns per key (offsets into keyPatterns)
   std::vector<uint32_t> livePatterns;
@@ -109,7 +109,8 @@ bool AbsentScore(const PatternClass& p, int32_t& score) {
 std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   auto idx = std::make_unique<KnowledgeIndex>();
   const std::size_t n = k.Patterns.size();
-  idx->version = k.Version;
+  idx->BuiltAtVersion = k.Version;
+  idx->PatternsCovered = n;
   idx->absentScore.assign(n, 0);
   idx->candidate.assign((n + 63) / 64, 0);
   std::vector<std::pair<uint32_t, uint32_t>> keyOfPattern;  // (key id, pattern)
@@ -153,9 +154,19 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   return idx;
 }
 
+// Patterns appended since the index was built are scored in full; once
+// there are more of them than this, rebuilding costs less than scoring them
+// input after input (a rebuild costs about as much as scoring every
+// pattern a few thousand times over).
+bool TooManyAppended(const KnowledgeClass& k, const KnowledgeIndex& idx) {
+  const std::size_t covered = idx.PatternsCovered;
+  const auto limit = static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
+  return k.Patterns.size() > covered + limit;
+}
+
 KnowledgeIndex& IndexOf(KnowledgeClass& k) {
   auto* idx = static_cast<KnowledgeIndex*>(k.Index.get());
-  if (!idx || idx->version != k.Version) {
+  if (!idx || idx->BuiltAtVersion != k.Version || TooManyAppended(k, *idx)) {
     k.Index = Build(k);
     idx = static_cast<KnowledgeIndex*>(k.Index.get());
   }
@@ -198,6 +209,18 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
       winner = static_cast<int>(i);
     }
   }
+  // The patterns appended since the index was built, in full and in order.
+  const WordFragmentClass* previous = idx.lastFragment;
+  for (std::size_t i = idx.PatternsCovered; i < k.Patterns.size(); ++i) {
+    PatternClass& p = *k.Patterns[i];
+    if (previous) brain.LastFragmentName = previous->ObjectName;
+    const int32_t s = Score(brain, p, input);
+    if (s > best) {
+      best = s;
+      winner = static_cast<int>(i);
+    }
+    if (!p.Fragments.empty()) previous = p.Fragments.back().get();
+  }
   // The best of the fixed patterns none of whose texts occur.
   for (uint32_t i : idx.byAbsentScore) {
     if (idx.IsCandidate(i)) continue;
@@ -208,7 +231,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     }
     break;
   }
-  if (idx.lastFragment) brain.LastFragmentName = idx.lastFragment->ObjectName;
+  if (previous) brain.LastFragmentName = previous->ObjectName;
   bestIndex = winner;
   bestScore = best;
   return true;

@@ -51,20 +51,24 @@ class Generator {
     const int clauses = Int(0, 25);
     for (int c = 0; c < clauses; ++c) {
       if (Chance(5)) out << "Mode {Second}\n";
-      out << "For-Mode " << Number() << "," << Number() << "\nName-Object {p" << c << "}\n";
-      const int fragments = Int(0, 4);
-      for (int f = 0; f < fragments; ++f) {
-        int relation = Chance(70) ? Int(1, 4) : (Chance(50) ? 11 : Int(0, 17));
-        if (relation == pt::External) relation = pt::And;  // outside libraries are tested elsewhere
-        std::string word = relation == pt::Extract ? "my name is ^Extr{NAME}" : Word();
-        out << "  Fragment " << PatternTypeName(static_cast<uint8_t>(relation)) << "," << Number() << "," << Number()
-            << ", {" << word << "}, {" << Pick({"f1", "pets", "Angry", "", "^Fact{f1}"}) << "}, {" << Word() << "}\n";
-        if (Chance(80)) out << "  Name-Object {f" << c << "_" << f << "}\n";
-      }
-      out << "  Response {r" << c << " ^LastFrag{} ^Member{pets}},Just Text,{},{}\n";
-      if (Chance(20)) out << "  Response {r" << c << "b ^MemberX{pets}},Just Text,{},{}\n";
+      Clause(out, c);
     }
     return out.str();
+  }
+
+  void Clause(std::ostream& out, int c) {
+    out << "For-Mode " << Number() << "," << Number() << "\nName-Object {p" << c << "}\n";
+    const int fragments = Int(0, 4);
+    for (int f = 0; f < fragments; ++f) {
+      int relation = Chance(70) ? Int(1, 4) : (Chance(50) ? 11 : Int(0, 17));
+      if (relation == pt::External) relation = pt::And;  // outside libraries are tested elsewhere
+      std::string word = relation == pt::Extract ? "my name is ^Extr{NAME}" : Word();
+      out << "  Fragment " << PatternTypeName(static_cast<uint8_t>(relation)) << "," << Number() << "," << Number()
+          << ", {" << word << "}, {" << Pick({"f1", "pets", "Angry", "", "^Fact{f1}"}) << "}, {" << Word() << "}\n";
+      if (Chance(80)) out << "  Name-Object {f" << c << "_" << f << "}\n";
+    }
+    out << "  Response {r" << c << " ^LastFrag{} ^Member{pets}},Just Text,{},{}\n";
+    if (Chance(20)) out << "  Response {r" << c << "b ^MemberX{pets}},Just Text,{},{}\n";
   }
 
   std::string Input() {
@@ -82,7 +86,12 @@ class Generator {
     // Every choice is made now: both runs must apply the very same change.
     const std::string word = Word(), second = Word(), number = Number();
     const bool half = Chance(50);
-    switch (Int(0, 6)) {
+    std::ostringstream appended;
+    for (int n = Int(1, 3); n > 0; --n) Clause(appended, Int(100, 999));
+    std::vector<std::string> lines;
+    std::istringstream in(appended.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    switch (Int(0, 8)) {
       case 0: return [=](BrainClass& b) { CreateAutoPattern(b, word + " " + second, number, "learned"); };
       case 1: return [=](BrainClass& b) { AddFragmentToLastPattern(b, word, number); };
       case 2: return [=](BrainClass& b) { DeleteObject(b, half ? p : frag); };
@@ -93,6 +102,7 @@ class Generator {
       }
       case 4: return [](BrainClass& b) { MakeCode(b, "code"); };
       case 5: return [](BrainClass& b) { b.AddFact("f1", "cat"); };
+      case 7: return [=](BrainClass& b) { LoadLanguageText(b, lines); };  // clauses of any kind appended
       default: return [=](BrainClass& b) { SetObjectField(b, "MyBrain", "CURRENTSTATE", half ? "1" : "0"); };
     }
   }
