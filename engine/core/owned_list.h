@@ -27,10 +27,10 @@ class OwnedList {
   OwnedList() noexcept = default;
   OwnedList(OwnedList&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
   OwnedList& operator=(OwnedList&& other) noexcept {
-    if (this != &other) {
-      clear();
-      block_ = std::exchange(other.block_, nullptr);
-    }
+    // Take the other list before destroying our children: it may belong to
+    // one of them.
+    OwnedList old;
+    old.block_ = std::exchange(block_, std::exchange(other.block_, nullptr));
     return *this;
   }
   OwnedList(const OwnedList&) = delete;
@@ -58,12 +58,12 @@ class OwnedList {
     const std::size_t at = static_cast<std::size_t>(pos - Items());
     const std::size_t n = size();
     if (n == Capacity()) Grow(n + 1);
-    value_type* items = Items();
     // Move the tail up one place, from the end.
-    ::new (static_cast<void*>(items + n)) value_type();
+    ::new (static_cast<void*>(Slots(block_) + n)) value_type();
+    ++block_->size;
+    value_type* items = Items();
     for (std::size_t i = n; i > at; --i) items[i] = std::move(items[i - 1]);
     items[at] = std::move(item);
-    ++block_->size;
     return items + at;
   }
 
@@ -86,7 +86,7 @@ class OwnedList {
     // Children are destroyed last first, as std::vector's elements are not
     // guaranteed to be; the order does not matter to the engine.
     Block* b = std::exchange(block_, nullptr);
-    value_type* items = ItemsOf(b);
+    value_type* items = std::launder(Slots(b));
     for (std::size_t i = b->size; i > 0; --i) items[i - 1].~value_type();
     FreeRecord(b, BlockBytes(b->capacity));
   }
@@ -99,10 +99,14 @@ class OwnedList {
   static_assert(sizeof(Block) % alignof(value_type) == 0);
 
   static std::size_t BlockBytes(std::size_t capacity) { return sizeof(Block) + capacity * sizeof(value_type); }
-  static value_type* ItemsOf(Block* b) noexcept {
-    return std::launder(reinterpret_cast<value_type*>(reinterpret_cast<char*>(b) + sizeof(Block)));
+  // The room for the pointers, and the pointers once some are there.
+  static value_type* Slots(Block* b) noexcept {
+    return reinterpret_cast<value_type*>(reinterpret_cast<char*>(b) + sizeof(Block));
   }
-  value_type* Items() const noexcept { return block_ ? ItemsOf(block_) : nullptr; }
+  value_type* Items() const noexcept {
+    if (!block_) return nullptr;
+    return block_->size ? std::launder(Slots(block_)) : Slots(block_);
+  }
   std::size_t Capacity() const noexcept { return block_ ? block_->capacity : 0; }
   std::size_t Checked(std::size_t i) const {
     if (i >= size()) throw std::out_of_range("child list index");
@@ -114,10 +118,8 @@ class OwnedList {
   void Grow(std::size_t needed) {
     if (needed > UINT32_MAX / 2) throw std::length_error("child list too long");
     const std::size_t cap = needed <= 2 ? needed : std::max<std::size_t>(needed, Capacity() * 2);
-    auto* b = static_cast<Block*>(AllocateRecord(BlockBytes(cap)));
-    b->size = static_cast<uint32_t>(size());
-    b->capacity = static_cast<uint32_t>(cap);
-    value_type* to = ItemsOf(b);
+    auto* b = ::new (AllocateRecord(BlockBytes(cap))) Block{static_cast<uint32_t>(size()), static_cast<uint32_t>(cap)};
+    value_type* to = Slots(b);
     value_type* from = Items();
     for (std::size_t i = 0; i < b->size; ++i) {
       ::new (static_cast<void*>(to + i)) value_type(std::move(from[i]));

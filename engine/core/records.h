@@ -106,6 +106,8 @@ class DerivedIndex {
   virtual ~DerivedIndex() = default;
   uint64_t BuiltAtVersion = 0;
   std::size_t PatternsCovered = 0;
+  // Beyond this many appended patterns the index is rebuilt.
+  std::size_t MaxAppended = 0;
 };
 
 // A knowledge mode: a named list of patterns (MODE).
@@ -167,6 +169,11 @@ class ProcClass final : public ObjectClass {
   BrainClass* Owner = nullptr;
 };
 
+// Records come from the record pool, whose blocks are aligned to 8 bytes.
+static_assert(alignof(WordFragmentClass) <= 8 && alignof(TaskClass) <= 8 && alignof(ResponseClass) <= 8 &&
+              alignof(ThresholdClass) <= 8 && alignof(StateClass) <= 8 && alignof(PatternClass) <= 8 &&
+              alignof(KnowledgeClass) <= 8 && alignof(StepPatternClass) <= 8 && alignof(StepClass) <= 8 &&
+              alignof(ProcClass) <= 8);
 // A big brain is mostly patterns, fragments and responses: keep them small
 // (the base's tail padding holds the first small fields).
 static_assert(sizeof(WordFragmentClass) <= 56);
@@ -180,8 +187,12 @@ namespace varnex {
 inline void Touch(PatternClass* p) {
   if (!p || !p->Owner) return;
   KnowledgeClass& k = *p->Owner;
-  if (k.Index && k.Index->BuiltAtVersion == k.Version)
-    for (std::size_t i = k.Patterns.size(); i > k.Index->PatternsCovered; --i)
+  // Only a current index that will not be rebuilt anyway, of a mode still in
+  // its brain, is worth the search (which is thereby bounded).
+  const DerivedIndex* idx = k.Index.get();
+  if (idx && idx->BuiltAtVersion == k.Version && !k.Retired &&
+      k.Patterns.size() <= idx->PatternsCovered + idx->MaxAppended)
+    for (std::size_t i = k.Patterns.size(); i > idx->PatternsCovered; --i)
       if (k.Patterns[i - 1].get() == p) return;  // appended since the index was built
   Touch(&k);
 }

@@ -106,11 +106,19 @@ bool AbsentScore(const PatternClass& p, int32_t& score) {
   return true;
 }
 
+// Patterns appended since the index was built are scored in full; once
+// there are more of them than this, rebuilding costs less than scoring them
+// input after input (a rebuild costs about as much as scoring every
+// pattern a few thousand times over).
+std::size_t AppendLimit(std::size_t covered) {
+  return static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
+}
 std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   auto idx = std::make_unique<KnowledgeIndex>();
   const std::size_t n = k.Patterns.size();
   idx->BuiltAtVersion = k.Version;
   idx->PatternsCovered = n;
+  idx->MaxAppended = AppendLimit(n);
   idx->absentScore.assign(n, 0);
   idx->candidate.assign((n + 63) / 64, 0);
   std::vector<std::pair<uint32_t, uint32_t>> keyOfPattern;  // (key id, pattern)
@@ -154,14 +162,8 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   return idx;
 }
 
-// Patterns appended since the index was built are scored in full; once
-// there are more of them than this, rebuilding costs less than scoring them
-// input after input (a rebuild costs about as much as scoring every
-// pattern a few thousand times over).
 bool TooManyAppended(const KnowledgeClass& k, const KnowledgeIndex& idx) {
-  const std::size_t covered = idx.PatternsCovered;
-  const auto limit = static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
-  return k.Patterns.size() > covered + limit;
+  return k.Patterns.size() > idx.PatternsCovered + idx.MaxAppended;
 }
 
 KnowledgeIndex& IndexOf(KnowledgeClass& k) {

@@ -37,9 +37,10 @@ TEST(RecordText, AssignsAPartOfItself) {
   Text grow("0123456789abcdef");
   grow = grow.view().substr(1);  // block to block
   EXPECT_EQ(grow, "123456789abcdef");
-  grow = grow;  // NOLINT: self-assignment keeps the text
+  Text& same = grow;
+  grow = same;  // self-assignment keeps the text
   EXPECT_EQ(grow, "123456789abcdef");
-  grow = std::move(grow);  // NOLINT
+  grow = std::move(same);
   EXPECT_EQ(grow, "123456789abcdef");
 }
 
@@ -117,6 +118,22 @@ TEST(ChildList, ErasedChildSeesAConsistentList) {
   list.push_back(std::make_unique<Watcher>(nullptr, &sizes));
   list.erase(list.begin() + 1);
   EXPECT_EQ(sizes, std::vector<std::size_t>{2});
+}
+
+TEST(ChildList, TakesOverAListOneOfItsChildrenOwns) {
+  struct Node {
+    int id;
+    OwnedList<Node> kids;
+  };
+  OwnedList<Node> list;
+  list.push_back(std::make_unique<Node>(1));
+  list[0]->kids.push_back(std::make_unique<Node>(2));
+  list = std::move(list[0]->kids);  // the old child, and the list it held, go only afterwards
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0]->id, 2);
+  OwnedList<Node>& same = list;
+  list = std::move(same);  // moving a list onto itself keeps it
+  EXPECT_EQ(list.size(), 1u);
 }
 
 TEST(ChildList, RecordsDeletedThroughTheirCommonRoot) {
