@@ -15,7 +15,7 @@ inline uint64_t Mix(uint32_t parent, uint8_t b) {
 
 }  // namespace
 
-AhoCorasick::AhoCorasick() : slots_(64), builderKey_(1, kNone), label_(1, 0) {
+AhoCorasick::AhoCorasick() : slots_(64), builderKey_(1, kNone), parent_(1, 0), label_(1, 0) {
   std::fill(std::begin(rootChild_), std::end(rootChild_), kNone);
 }
 
@@ -52,6 +52,7 @@ uint32_t AhoCorasick::Add(std::string_view key) {
       next = static_cast<uint32_t>(label_.size());
       label_.push_back(b);
       builderKey_.push_back(kNone);
+      parent_.push_back(node);
       BuilderInsert(node, next);
     }
     node = next;
@@ -73,20 +74,25 @@ uint32_t AhoCorasick::Child(uint32_t node, uint8_t b) const {
   return it != end && *it == b ? static_cast<uint32_t>(lo + (it - begin)) : kNone;
 }
 
+void AhoCorasick::ReplaceKeys(const std::vector<uint32_t>& reports) {
+  for (Links& l : links_)
+    if (l.key != kNone) l.key = reports[l.key];
+}
+
 void AhoCorasick::Build() {
   const std::size_t n = label_.size();
-  // The builder's children of each node, sorted by byte (by parent, then
-  // counting: a compact list instead of one vector per node).
-  std::vector<uint32_t> start(n + 1, 0), children(n > 0 ? n - 1 : 0);
-  for (const Slot& s : slots_)
-    if (s.child != 0) ++start[s.parent + 1];
-  for (std::size_t i = 1; i <= n; ++i) start[i] += start[i - 1];
-  {
-    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
-    for (const Slot& s : slots_)
-      if (s.child != 0) children[fill[s.parent]++] = s.child;
-  }
   std::vector<Slot>().swap(slots_);
+  // The builder's children of each node, sorted by byte (counted by parent:
+  // a compact list instead of one vector per node): node p's children are
+  // children[start[p] .. start[p + 1]). Placing them moves each start[p] on
+  // to start[p + 1], so the starts are shifted back afterwards.
+  std::vector<uint32_t> start(n + 1, 0), children(n > 0 ? n - 1 : 0);
+  for (std::size_t c = 1; c < n; ++c) ++start[parent_[c] + 1];
+  for (std::size_t i = 1; i <= n; ++i) start[i] += start[i - 1];
+  for (std::size_t c = 1; c < n; ++c) children[start[parent_[c]]++] = static_cast<uint32_t>(c);
+  for (std::size_t i = n; i > 0; --i) start[i] = start[i - 1];
+  if (n > 0) start[0] = 0;
+  std::vector<uint32_t>().swap(parent_);
   for (std::size_t i = 0; i < n; ++i)
     std::sort(children.begin() + start[i], children.begin() + start[i + 1],
               [&](uint32_t a, uint32_t b) { return label_[a] < label_[b]; });

@@ -24,6 +24,9 @@ class AhoCorasick {
   // Links the automaton; call once after the last Add.
   void Build();
   std::size_t KeyCount() const { return keyCount_; }
+  // After Build: Scan reports reports[id] instead of each key id (none of
+  // them kNone).
+  void ReplaceKeys(const std::vector<uint32_t>& reports);
 
   // Calls hit(keyId) for each key that occurs in the text (once per
   // occurrence). Only after Build().
@@ -59,6 +62,7 @@ class AhoCorasick {
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::vector<uint32_t> builderKey_;
+  std::vector<uint32_t> parent_;  // so that Build can drop the table first
 
   // Both forms: the byte on the edge into each node.
   std::vector<uint8_t> label_;

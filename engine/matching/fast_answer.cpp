@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "engine/core/type_names.h"
 #include "engine/matching/aho_corasick.h"
 #include "engine/matching/score.h"
 #include "engine/template/text_search.h"
+#include "platform/memory.h"
 
 namespace varnex {
 namespace {
@@ -19,15 +21,23 @@ namespace {
 // advance. Every other pattern is *live* and is scored as usual, in order.
 class KnowledgeIndex : public DerivedIndex {
  public:
+  // Reports, for each fixed text found, the one pattern that holds it, or
+  // kShared plus the place in `shared` of the count and list of patterns
+  // that do (most texts belong to one pattern only).
   AhoCorasick automaton;
-  std::vector<uint32_t> keyStart, keyPatterns;  // patterns per key (offsets into keyPatterns)
+  static constexpr uint32_t kShared = 0x80000000u;
+  std::vector<uint32_t> shared;
   std::vector<uint32_t> livePatterns;
   // For each live pattern: the last fragment of the nearest earlier pattern
   // that has fragments (whose name scoring leaves in LastFragmentName), or
   // null.
   std::vector<const WordFragmentClass*> liveFragmentBefore;
-  std::vector<int32_t> absentScore;
-  std::vector<uint32_t> byAbsentScore;  // fixed patterns, best absent score first, then mode order
+  // The fixed patterns, best absent score first, then in mode order; the
+  // scores as runs: byAbsentScore[runEnd[r - 1] .. runEnd[r]) all score
+  // runScore[r] (patterns of a mode mostly share a few scores).
+  std::vector<uint32_t> byAbsentScore;
+  std::vector<int32_t> runScore;
+  std::vector<uint32_t> runEnd;
   const WordFragmentClass* lastFragment = nullptr;
   // Scratch: one bit per pattern, set while the current input makes it a
   // candidate.
@@ -113,15 +123,27 @@ bool AbsentScore(const PatternClass& p, int32_t& score) {
 std::size_t AppendLimit(std::size_t covered) {
   return static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
 }
+// Calls f(key id) for each text a fixed pattern searches, adding new texts
+// to the automaton.
+template <class F>
+void EachKey(AhoCorasick& automaton, const PatternClass& p, F&& f) {
+  for (const auto& fr : p.Fragments) {
+    if (IsMarker(fr->Relation)) continue;
+    const std::string key = SearchKey(*fr);
+    if (!key.empty()) f(automaton.Add(key));
+  }
+}
+
 std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   auto idx = std::make_unique<KnowledgeIndex>();
   const std::size_t n = k.Patterns.size();
   idx->BuiltAtVersion = k.Version;
   idx->PatternsCovered = n;
   idx->MaxAppended = AppendLimit(n);
-  idx->absentScore.assign(n, 0);
   idx->candidate.assign((n + 63) / 64, 0);
-  std::vector<std::pair<uint32_t, uint32_t>> keyOfPattern;  // (key id, pattern)
+  std::vector<int32_t> absentScore(n, 0);
+  // Per text: how many patterns hold it, and the last of them.
+  std::vector<uint32_t> holders, lastHolder;
   const WordFragmentClass* last = nullptr;
   for (std::size_t i = 0; i < n; ++i) {
     const PatternClass& p = *k.Patterns[i];
@@ -135,30 +157,68 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
         break;
       }
     }
-    if (fixed) fixed = AbsentScore(p, idx->absentScore[i]);
+    if (fixed) fixed = AbsentScore(p, absentScore[i]);
     if (!fixed) {
       idx->livePatterns.push_back(static_cast<uint32_t>(i));
       idx->liveFragmentBefore.push_back(before);
       continue;
     }
-    for (const auto& f : p.Fragments) {
-      if (IsMarker(f->Relation)) continue;
-      std::string key = SearchKey(*f);
-      if (!key.empty()) keyOfPattern.push_back({idx->automaton.Add(key), static_cast<uint32_t>(i)});
-    }
+    EachKey(idx->automaton, p, [&](uint32_t key) {
+      if (key == holders.size()) {
+        holders.push_back(0);
+        lastHolder.push_back(AhoCorasick::kNone);
+      }
+      if (lastHolder[key] != i) {
+        lastHolder[key] = static_cast<uint32_t>(i);
+        ++holders[key];
+      }
+    });
     idx->byAbsentScore.push_back(static_cast<uint32_t>(i));
   }
   idx->lastFragment = last;
+
+  // What each text reports: its one pattern, or a list in `shared` (count,
+  // then the patterns in mode order, filled by a second pass).
+  std::vector<uint32_t> report(holders.size());
+  bool anyShared = false;
+  for (std::size_t key = 0; key < holders.size(); ++key) {
+    if (holders[key] == 1) {
+      report[key] = lastHolder[key];
+      continue;
+    }
+    if (idx->shared.size() + holders[key] + 1 >= KnowledgeIndex::kShared) throw std::length_error("mode too large");
+    report[key] = KnowledgeIndex::kShared | static_cast<uint32_t>(idx->shared.size());
+    idx->shared.push_back(holders[key]);
+    holders[key] = static_cast<uint32_t>(idx->shared.size());  // from now on: where the next pattern goes
+    idx->shared.resize(idx->shared.size() + idx->shared.back());
+    anyShared = true;
+  }
+  std::vector<uint32_t>().swap(lastHolder);
+  if (anyShared) {
+    for (uint32_t i : idx->byAbsentScore) {
+      EachKey(idx->automaton, *k.Patterns[i], [&](uint32_t key) {
+        if (!(report[key] & KnowledgeIndex::kShared)) return;
+        const uint32_t first = (report[key] & ~KnowledgeIndex::kShared) + 1;
+        uint32_t& next = holders[key];
+        if (next > first && idx->shared[next - 1] == i) return;  // the pattern holds the text twice
+        idx->shared[next++] = i;
+      });
+    }
+  }
+  std::vector<uint32_t>().swap(holders);
   idx->automaton.Build();
-  std::sort(keyOfPattern.begin(), keyOfPattern.end());
-  keyOfPattern.erase(std::unique(keyOfPattern.begin(), keyOfPattern.end()), keyOfPattern.end());
-  idx->keyStart.assign(idx->automaton.KeyCount() + 1, 0);
-  for (auto [key, pattern] : keyOfPattern) ++idx->keyStart[key + 1];
-  for (std::size_t i = 1; i < idx->keyStart.size(); ++i) idx->keyStart[i] += idx->keyStart[i - 1];
-  idx->keyPatterns.reserve(keyOfPattern.size());
-  for (auto [key, pattern] : keyOfPattern) idx->keyPatterns.push_back(pattern);
+  idx->automaton.ReplaceKeys(report);
+
   std::stable_sort(idx->byAbsentScore.begin(), idx->byAbsentScore.end(),
-                   [&](uint32_t a, uint32_t b) { return idx->absentScore[a] > idx->absentScore[b]; });
+                   [&](uint32_t a, uint32_t b) { return absentScore[a] > absentScore[b]; });
+  for (std::size_t j = 0; j < idx->byAbsentScore.size(); ++j) {
+    const int32_t score = absentScore[idx->byAbsentScore[j]];
+    if (idx->runScore.empty() || idx->runScore.back() != score) {
+      idx->runScore.push_back(score);
+      idx->runEnd.push_back(0);
+    }
+    idx->runEnd.back() = static_cast<uint32_t>(j + 1);
+  }
   return idx;
 }
 
@@ -169,8 +229,10 @@ bool TooManyAppended(const KnowledgeClass& k, const KnowledgeIndex& idx) {
 KnowledgeIndex& IndexOf(KnowledgeClass& k) {
   auto* idx = static_cast<KnowledgeIndex*>(k.Index.get());
   if (!idx || idx->BuiltAtVersion != k.Version || TooManyAppended(k, *idx)) {
+    k.Index.reset();
     k.Index = Build(k);
     idx = static_cast<KnowledgeIndex*>(k.Index.get());
+    ReturnFreeMemory();
   }
   return *idx;
 }
@@ -186,8 +248,10 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   // The fixed patterns some of whose texts occur in the input.
   CandidateMarks marks(idx);
   const std::string upper = UpperCase(input);
-  idx.automaton.Scan(upper, [&](uint32_t key) {
-    for (uint32_t j = idx.keyStart[key]; j < idx.keyStart[key + 1]; ++j) marks.Add(idx.keyPatterns[j]);
+  idx.automaton.Scan(upper, [&](uint32_t report) {
+    if (!(report & KnowledgeIndex::kShared)) return marks.Add(report);
+    const uint32_t at = report & ~KnowledgeIndex::kShared;
+    for (uint32_t j = at + 1; j <= at + idx.shared[at]; ++j) marks.Add(idx.shared[j]);
   });
   std::vector<uint32_t> candidates = marks.list;
   std::sort(candidates.begin(), candidates.end());
@@ -224,9 +288,11 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     if (!p.Fragments.empty()) previous = p.Fragments.back().get();
   }
   // The best of the fixed patterns none of whose texts occur.
-  for (uint32_t i : idx.byAbsentScore) {
+  for (std::size_t j = 0, run = 0; j < idx.byAbsentScore.size(); ++j) {
+    const uint32_t i = idx.byAbsentScore[j];
     if (idx.IsCandidate(i)) continue;
-    const int32_t s = idx.absentScore[i];
+    while (idx.runEnd[run] <= j) ++run;
+    const int32_t s = idx.runScore[run];
     if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
       best = s;
       winner = static_cast<int>(i);

@@ -44,18 +44,6 @@ TEST(RecordText, AssignsAPartOfItself) {
   EXPECT_EQ(grow, "123456789abcdef");
 }
 
-TEST(RecordText, JoinsAndComparesLikeAString) {
-  Text name("Moss");
-  Text longer("Greenhouse keeper");
-  EXPECT_EQ("Hello " + name, "Hello Moss");
-  EXPECT_EQ(std::string("[") + name + "]", "[Moss]");
-  EXPECT_EQ(name + " the " + longer, "Moss the Greenhouse keeper");
-  EXPECT_TRUE(name == std::string("Moss"));
-  EXPECT_FALSE(name == longer);
-  std::string asString = longer;
-  EXPECT_EQ(asString, "Greenhouse keeper");
-}
-
 // A child that notes when it is destroyed, and what its list held then.
 struct Child {
   int id;
