@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/core/brain.h"
 
@@ -16,15 +17,20 @@ struct ActionContext {
   const std::string& input;
 
   // A field passed through the tag expander; each call expands afresh.
-  std::string Expand(const std::string& field) const;
+  std::string Expand(std::string_view field) const;
 };
 
 // The three text fields an action reads.
 struct ActionFields {
-  const std::string& OutText;
-  const std::string& TheName;
-  const std::string& TheValue;
+  const Text& OutText;
+  const Text& TheName;
+  const Text& TheValue;
 };
+
+// Traces a response or task ("Resp" or "Task") with its three fields
+// expanded.
+void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
+                 const ActionFields& fields);
 
 // Performs the action of a response type. `asTask` tells a task from a
 // response; `text` is the response's output text or the task's expanded

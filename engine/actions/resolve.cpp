@@ -7,7 +7,7 @@
 
 namespace varnex {
 
-std::string ActionContext::Expand(const std::string& field) const {
+std::string ActionContext::Expand(std::string_view field) const {
   return ExpandTags(brain, field, input, stepPattern, pattern);
 }
 
@@ -29,18 +29,23 @@ bool OutputsNothing(uint8_t type) {
 
 }  // namespace
 
+void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
+                 const ActionFields& fields) {
+  std::string line = "[";
+  line.append(kind).append(": ").append(ResponseTypeName(type)).append("]: ").append(name.view()).append(" = {");
+  line += ctx.Expand(fields.OutText) + "},{";
+  line += ctx.Expand(fields.TheName) + "},{";
+  line += ctx.Expand(fields.TheValue) + "}";
+  ctx.brain.Trace(line);
+}
+
 void ResolveToString(BrainClass& brain, ResponseClass& r, const std::string& input) {
   BrainClass::BusyScope busy(brain);
   ActionContext ctx{brain, r, PatternOfResponse(&r), StepPatternOfResponse(&r), input};
-  if (brain.TraceOn) {
-    std::string line = "[Resp: " + std::string(ResponseTypeName(r.ResponseType)) + "]: " + r.ObjectName + " = {";
-    line += ctx.Expand(r.OutText) + "},{";
-    line += ctx.Expand(r.TheName) + "},{";
-    line += ctx.Expand(r.TheValue) + "}";
-    brain.Trace(line);
-  }
+  const ActionFields fields{r.OutText, r.TheName, r.TheValue};
+  if (brain.TraceOn) TraceFields(ctx, "Resp", r.ResponseType, r.ObjectName, fields);
   std::string text = OutputsNothing(r.ResponseType) ? std::string() : ctx.Expand(r.OutText);
-  PerformAction(ctx, r.ResponseType, ActionFields{r.OutText, r.TheName, r.TheValue}, false, text);
+  PerformAction(ctx, r.ResponseType, fields, false, text);
   brain.Output(text);
   brain.LastResponseName = r.ObjectName;
 }

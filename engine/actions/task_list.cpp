@@ -60,18 +60,13 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
     if (++executed > kMaxTaskExecutions || ++brain.TasksRun > kMaxTasksPerRun) return;
     TaskClass& t = *r.Tasks[static_cast<std::size_t>(index)];
     std::string text = ctx.Expand(t.OutText);
-    if (brain.TraceOn) {
-      std::string line = "[Task: " + std::string(ResponseTypeName(t.ResponseType)) + "]: " + t.ObjectName + " = {";
-      line += ctx.Expand(t.OutText) + "},{";
-      line += ctx.Expand(t.TheName) + "},{";
-      line += ctx.Expand(t.TheValue) + "}";
-      brain.Trace(line);
-    }
+    const ActionFields fields{t.OutText, t.TheName, t.TheValue};
+    if (brain.TraceOn) TraceFields(ctx, "Task", t.ResponseType, t.ObjectName, fields);
     if (t.ResponseType == rt::Goto || t.ResponseType == rt::BranchIf) {
       long target = labels.Target(Trim(ctx.Expand(t.TheName)));
       if (target >= 0 && (t.ResponseType == rt::Goto || Condition(ctx.Expand(t.TheValue)))) index = target;
     } else {
-      PerformAction(ctx, t.ResponseType, ActionFields{t.OutText, t.TheName, t.TheValue}, true, text);
+      PerformAction(ctx, t.ResponseType, fields, true, text);
     }
     brain.LastTaskName = t.ObjectName;
   }

@@ -253,7 +253,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     const uint32_t at = report & ~KnowledgeIndex::kShared;
     for (uint32_t j = at + 1; j <= at + idx.shared[at]; ++j) marks.Add(idx.shared[j]);
   });
-  std::vector<uint32_t> candidates = marks.list;
+  std::vector<uint32_t>& candidates = marks.list;  // the order does not matter to the unmarking
   std::sort(candidates.begin(), candidates.end());
 
   // Score the candidates and the live patterns in mode order, as the full

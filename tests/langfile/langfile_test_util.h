@@ -6,10 +6,9 @@
 
 #include "engine/core/brain.h"
 #include "langfile/writer.h"
+#include "support/test_support.h"
 
 namespace varnex::test {
-
-using Lines = std::vector<std::string>;
 
 inline std::string Join(const Lines& lines, const std::string& sep = "\n") {
   std::string out;

@@ -11,8 +11,6 @@
 namespace varnex {
 namespace {
 
-using test::Lines;
-
 // Each refused statement gives two messages: the error with the line number,
 // then the line as read (here always the last line). The common cases are in
 // the reader_errors transcript; these are the registers emptied when the

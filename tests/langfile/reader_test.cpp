@@ -10,8 +10,6 @@
 namespace varnex {
 namespace {
 
-using test::Lines;
-
 // Statements are read in any spelling and attach to the records the reader
 // holds; the writer lays them out in its one canonical form. Worth noting:
 // FOR-MODE numbers are not trimmed ("5 " is no number), THRESHOLD and FRAGMENT

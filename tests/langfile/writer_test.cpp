@@ -14,8 +14,6 @@
 namespace varnex {
 namespace {
 
-using test::Lines;
-
 // A brain with every record kind, every pattern and response type, named
 // records throughout, and texts with blanks, commas, nested braces, tabs,
 // high bytes and the extreme numbers.

@@ -7,6 +7,11 @@
 
 #include "engine/core/brain.h"
 
+namespace varnex {
+// What the tests compare answers, trace lines and messages with.
+using Lines = std::vector<std::string>;
+}  // namespace varnex
+
 namespace varnex::test {
 
 struct Recorder {

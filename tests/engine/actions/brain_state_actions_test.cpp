@@ -7,8 +7,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 TEST(BrainState, CollectionActionsCreateOnlyWhereTheyShould) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec);

@@ -14,7 +14,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
 const std::string kLibrary = VARNEX_TEST_LIBRARY;
 
 std::unique_ptr<BrainClass> AllowingBrain(test::Recorder& rec, bool allow = true) {

@@ -7,8 +7,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 const char* kNamed =
     "For-Mode 0,0\n"
     "Name-Object {pat}\n"

@@ -7,9 +7,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-
 TEST(Procedures, StepWithTheSameNameReplacesInPlace) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);

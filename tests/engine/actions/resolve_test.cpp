@@ -6,8 +6,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // Task-list order, labels, jumps and the endless-loop cut-off are shown
 // end to end by the task_loops transcript.
 TEST(Resolve, OutputTextByResponseType) {

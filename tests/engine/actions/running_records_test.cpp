@@ -8,8 +8,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 TEST(RunningRecords, DeletingTheRunningPatternResponseAndTask) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);

@@ -9,8 +9,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 bool IsAutoName(const std::string& s) { return std::regex_match(s, std::regex("Auto-[A-Y]{10}")); }
 
 TEST(SelfModify, CreateAutoPatternAndExtendIt) {

@@ -6,8 +6,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 TEST(InputCycle, HistoriesKeepAHundredEntries) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);

@@ -8,8 +8,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 TEST(Lifetime, ModeReplacedWhileItAnswers) {
   std::vector<std::string> answers;
   BrainClass* self = nullptr;

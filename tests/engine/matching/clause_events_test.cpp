@@ -5,8 +5,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 class FakeTimer : public VolitionTimerInterface {
  public:
   void Start(int ms) override { interval = ms; }

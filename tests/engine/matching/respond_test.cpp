@@ -6,9 +6,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-
 TEST(Respond, APatternWithoutResponsesStillCountsItsHit) {
   test::Recorder rec;
   auto b = test::MakeBrain(rec, false);

@@ -8,8 +8,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 PatternClass& FirstPattern(BrainClass& b) { return *b.Knowledge[0]->Patterns[0]; }
 
 TEST(Answer, TheFloorNeverAnswers) {

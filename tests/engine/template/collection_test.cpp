@@ -7,8 +7,6 @@
 namespace varnex {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 std::unique_ptr<DataCollectionClass> Make(std::initializer_list<const char*> members, bool sorted = true) {
   auto c = std::make_unique<DataCollectionClass>();
   c->SetSorted(sorted);
