@@ -26,6 +26,12 @@ constexpr long long kEpochOffset = 25569;  // 1970-01-01 as a day count since 18
 
 }  // namespace
 
+double MonotonicSeconds() {
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
 double NowDays() {
   if (Override()) return Override()();
   struct timeval tv;

@@ -7,6 +7,8 @@
 namespace varnex {
 
 double NowDays();
+// Seconds on a clock that never goes back, for measuring how long work runs.
+double MonotonicSeconds();
 // Replaces the clock (an empty function restores the system clock).
 void SetClockForTesting(std::function<double()> clock);
 

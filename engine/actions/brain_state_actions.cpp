@@ -38,7 +38,8 @@ DataCollectionClass* FindOrCreateCollection(BrainClass& brain, const std::string
 
 void AddToCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
   if (brain.TraceOn) brain.Trace("[Add Member]: {" + member + "} To: {" + collection + "}");
-  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection)) c->AddMember(member);
+  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection))
+    c->AddMember(member, brain.Limits.CollectionMembers);
 }
 
 void RemoveFromCollection(BrainClass& brain, const std::string& collection, const std::string& member) {
@@ -47,7 +48,8 @@ void RemoveFromCollection(BrainClass& brain, const std::string& collection, cons
 }
 
 void LoadCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
-  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection)) c->LoadMembers(file);
+  if (DataCollectionClass* c = FindOrCreateCollection(brain, collection))
+    c->LoadMembers(file, brain.Limits.CollectionMembers);
 }
 
 void SaveCollection(BrainClass& brain, const std::string& collection, const std::string& file) {
@@ -64,10 +66,14 @@ void ParseCollection(BrainClass& brain, const std::string& source, const std::st
   DataCollectionClass* dst = FindOrCreateCollection(brain, target);
   if (!dst) return;
   // A copy: the source may be the target.
+  // A copy: the source may be the target.
   const std::vector<std::string> members = src->Members;
-  for (const auto& m : members) {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    // Every member is searched for in the text: enough work to need a safe
+    // point now and then.
+    if (i % 256 == 255) brain.CheckRun();
     int32_t pos = 0;
-    if (FindWord(m, text, pos)) dst->AddMember(m);
+    if (FindWord(members[i], text, pos)) dst->AddMember(members[i], brain.Limits.CollectionMembers);
   }
 }
 
@@ -76,14 +82,13 @@ void MergeCollection(BrainClass& brain, const std::string& source, const std::st
   if (!src) return;
   DataCollectionClass* dst = FindOrCreateCollection(brain, target);
   if (!dst) return;
-  const std::vector<std::string> members = src->Members;
-  for (const auto& m : members) dst->ListAdd(m);
+  dst->AddAll(src->Members, brain.Limits.CollectionMembers);
 }
 
 void WordsToCollection(BrainClass& brain, const std::string& text, const std::string& collection) {
   DataCollectionClass* c = FindOrCreateCollection(brain, collection);
   if (!c) return;
-  for (auto& w : SplitWords(text)) c->ListAdd(std::move(w));
+  c->AddAll(SplitWords(text), brain.Limits.CollectionMembers);
 }
 
 void SetUnsorted(BrainClass& brain, const std::string& collection) {

@@ -33,6 +33,7 @@ void Nested(BrainClass& brain, const char* what, F&& run) {
     if (brain.TraceOn) brain.Trace(std::string("[Nesting Limit]: ") + what + " skipped");
     return;
   }
+  brain.CheckRun();
   ++brain.NestedRuns;
   ++brain.NestingDepth;
   struct Leave {

@@ -1,6 +1,7 @@
 #include "engine/actions/resolve.h"
 
 #include "engine/actions/action_context.h"
+#include "engine/core/errors.h"
 #include "engine/core/navigation.h"
 #include "engine/core/type_names.h"
 #include "engine/template/expand_tags.h"
@@ -29,6 +30,14 @@ bool OutputsNothing(uint8_t type) {
 
 }  // namespace
 
+void PerformContained(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text) {
+  try {
+    PerformAction(ctx, type, fields, asTask, text);
+  } catch (const EngineError& e) {
+    ctx.brain.ReportError(e.what());
+  }
+}
+
 void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
                  const ActionFields& fields) {
   std::string line = "[";
@@ -45,7 +54,7 @@ void ResolveToString(BrainClass& brain, ResponseClass& r, const std::string& inp
   const ActionFields fields{r.OutText, r.TheName, r.TheValue};
   if (brain.TraceOn) TraceFields(ctx, "Resp", r.ResponseType, r.ObjectName, fields);
   std::string text = OutputsNothing(r.ResponseType) ? std::string() : ctx.Expand(r.OutText);
-  PerformAction(ctx, r.ResponseType, fields, false, text);
+  PerformContained(ctx, r.ResponseType, fields, false, text);
   brain.Output(text);
   brain.LastResponseName = r.ObjectName;
 }

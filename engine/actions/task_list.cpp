@@ -5,6 +5,7 @@
 
 #include "engine/actions/action_context.h"
 #include "engine/actions/resolve.h"
+#include "engine/core/errors.h"
 #include "engine/core/navigation.h"
 #include "engine/core/type_names.h"
 #include "engine/template/condition.h"
@@ -58,6 +59,7 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
   // Tasks added or deleted by an action are seen: the count is read anew.
   for (long index = 0; index >= 0 && static_cast<std::size_t>(index) < r.Tasks.size(); ++index) {
     if (++executed > kMaxTaskExecutions || ++brain.TasksRun > kMaxTasksPerRun) return;
+    brain.CheckRun();
     TaskClass& t = *r.Tasks[static_cast<std::size_t>(index)];
     std::string text = ctx.Expand(t.OutText);
     const ActionFields fields{t.OutText, t.TheName, t.TheValue};
@@ -66,7 +68,7 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
       long target = labels.Target(Trim(ctx.Expand(t.TheName)));
       if (target >= 0 && (t.ResponseType == rt::Goto || Condition(ctx.Expand(t.TheValue)))) index = target;
     } else {
-      PerformAction(ctx, t.ResponseType, fields, true, text);
+      PerformContained(ctx, t.ResponseType, fields, true, text);
     }
     brain.LastTaskName = t.ObjectName;
   }

@@ -3,6 +3,7 @@
 // answer path are defined in input_cycle.cpp; volition in the matcher.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -33,6 +34,18 @@ class VolitionTimerInterface {
 // anywhere, and these run code.
 enum class Permission { StartProgram, LoadLibrary };
 using PermissionHandler = std::function<bool(Permission, const std::string& what)>;
+
+// Bounds on the work one input may do, so that a brain that loops or grows
+// without end is stopped cleanly instead of hanging or exhausting memory.
+struct RunLimits {
+  // An input (or a volition tick, or the Initialize or Finalize clauses)
+  // that runs longer is stopped. 0 means no limit.
+  double Seconds = 10;
+  // The longest text a tag expansion may build, in bytes.
+  std::size_t ValueBytes = std::size_t{4} << 20;
+  // The most members one collection may hold.
+  std::size_t CollectionMembers = 1000000;
+};
 
 struct CollectionEntry {
   std::string Name;  // the registry key, as first registered
@@ -96,6 +109,18 @@ class BrainClass final : public ObjectClass {
   int NestingDepth = 0;
   long NestedRuns = 0;
   long TasksRun = 0;
+  RunLimits Limits;
+  // Failures that one action or tag met and that did not stop the input
+  // (a division by zero, a value past its limit), one text each. At most
+  // kErrorsShownPerRun reach the handler per outermost operation; the trace
+  // has them all.
+  TextHandler ErrorHandler;
+  std::vector<std::string> Errors;  // reported errors kept while there is no handler
+  static constexpr int kErrorsShownPerRun = 10;
+  // Called from the engine's safe points while an operation runs, at most
+  // every 50 ms, with the seconds since it began: a front end that runs the
+  // engine on its window thread can show that it is busy and offer Stop.
+  std::function<void(double seconds)> WhileBusy;
 
   // ---- registries ----
   void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
@@ -137,6 +162,20 @@ class BrainClass final : public ObjectClass {
   // caches keyed on it never survive into the next input.
   void StampLastInput();
 
+  // ---- long runs (run_control.cpp) ----
+  // Asks the running operation to stop at its next safe point; it then
+  // throws InputStopped. Safe to call from a signal handler or another
+  // thread. A request made while nothing runs is forgotten.
+  void RequestStop() noexcept { stopRequested_.store(true, std::memory_order_relaxed); }
+  // A safe point: throws InputStopped when a stop was requested or the run
+  // is past its time limit, and lets the front end know the engine is busy.
+  void CheckRun();
+  // Reports one action's or tag's failure: traced, and shown through
+  // ErrorHandler within the per-run allowance.
+  void ReportError(const std::string& message);
+  // True while an operation of this brain runs.
+  bool Busy() const { return busyDepth_ > 0; }
+
   // ---- volition and clause events (matching/clause_events.cpp) ----
   void StartVolition();
   void StopVolition();
@@ -158,7 +197,7 @@ class BrainClass final : public ObjectClass {
   class BusyScope {
    public:
     explicit BusyScope(BrainClass& brain) : brain_(brain) {
-      if (brain_.busyDepth_++ == 0) brain_.NestedRuns = brain_.TasksRun = 0;
+      if (brain_.busyDepth_++ == 0) brain_.BeginRun();
     }
     ~BusyScope();
     BusyScope(const BusyScope&) = delete;
@@ -169,7 +208,13 @@ class BrainClass final : public ObjectClass {
   };
 
  private:
+  void BeginRun();
+
   int busyDepth_ = 0;
+  std::atomic<bool> stopRequested_{false};
+  double runStart_ = 0;     // monotonic seconds
+  double lastBusyCall_ = 0;
+  int errorsShown_ = 0;
   std::vector<AnyRecord> graveyard_;
   std::vector<AnyRecord> unattached_;
   std::unordered_map<std::string, int> factIndex_;  // upper-cased name -> index

@@ -37,6 +37,9 @@ void CheckVolition(BrainClass& brain, PatternClass& p) {
 }  // namespace
 
 void BrainClass::VolitionTick() {
+  // A front end that lets its window system run while the engine works
+  // could deliver a tick in the middle of an input.
+  if (Busy()) return;
   BusyScope busy(*this);
   KnowledgeClass* k = CurrentKnowledge();
   if (!k || !k->HasVolition) return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/errors.h"
 #include "engine/core/random.h"
 #include "engine/matching/find_word.h"
 #include "engine/template/numbers.h"
@@ -58,10 +59,44 @@ void DataCollectionClass::ListAdd(std::string text) {
   Members.insert(it, std::move(text));
 }
 
-void DataCollectionClass::AddMember(std::string_view text) {
+namespace {
+[[noreturn]] void RefuseGrowth(const DataCollectionClass& c, std::size_t maxMembers) {
+  throw EngineError("Collection too large: " + c.TheName + " may hold at most " + std::to_string(maxMembers) +
+                    " members");
+}
+}  // namespace
+
+void DataCollectionClass::AddMember(std::string_view text, std::size_t maxMembers) {
   if (text.empty()) return;
   std::string_view t = TrimView(text);
-  if (IndexOf(t) < 0) ListAdd(std::string(t));
+  if (IndexOf(t) >= 0) return;
+  if (Members.size() >= maxMembers) RefuseGrowth(*this, maxMembers);
+  ListAdd(std::string(t));
+}
+
+void DataCollectionClass::AddAll(std::vector<std::string> texts, std::size_t maxMembers) {
+  if (!Sorted_) {
+    if (texts.size() > maxMembers - std::min(maxMembers, Members.size())) RefuseGrowth(*this, maxMembers);
+    Members.insert(Members.end(), std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end()));
+    return;
+  }
+  // A few texts go in one by one; many are merged by one sort, which keeps
+  // the first of equal members exactly as adding them in turn would (the
+  // members already there come first, then the texts in their order).
+  if (texts.size() <= 64 && Members.size() + texts.size() <= maxMembers) {
+    for (auto& t : texts) ListAdd(std::move(t));
+    return;
+  }
+  std::vector<std::string> merged;
+  merged.reserve(Members.size() + texts.size());
+  merged = Members;
+  merged.insert(merged.end(), std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end()));
+  std::swap(merged, Members);
+  SortMembers();
+  if (Members.size() > maxMembers) {
+    std::swap(merged, Members);
+    RefuseGrowth(*this, maxMembers);
+  }
 }
 
 void DataCollectionClass::RemoveMember(std::string_view text) {
@@ -70,14 +105,18 @@ void DataCollectionClass::RemoveMember(std::string_view text) {
   if (i >= 0) Members.erase(Members.begin() + i);
 }
 
-void DataCollectionClass::LoadMembers(const std::string& path) {
+void DataCollectionClass::LoadMembers(const std::string& path, std::size_t maxMembers) {
   std::vector<std::string> lines;
   // A file that cannot be read in full changes nothing.
   if (!ReadAllLines(path, lines)) return;
-  Members = std::move(lines);
+  std::swap(Members, lines);
   if (Sorted_) {
     // Sorting once keeps big files fast.
     SortMembers();
+  }
+  if (Members.size() > maxMembers) {
+    std::swap(Members, lines);
+    RefuseGrowth(*this, maxMembers);
   }
 }
 

@@ -2,6 +2,7 @@
 // case, without duplicates) unless switched to arrival order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,10 +33,15 @@ class DataCollectionClass final : public ObjectClass {
   // holds already, an unsorted one appends it again.
   void ListAdd(std::string text);
 
-  void AddMember(std::string_view text);     // trimmed, never twice
+  // The adding operations below refuse to grow the collection past
+  // `maxMembers`: they raise EngineError and change nothing.
+  void AddMember(std::string_view text, std::size_t maxMembers = SIZE_MAX);  // trimmed, never twice
+  // Adds every text as ListAdd would, one after the other.
+  void AddAll(std::vector<std::string> texts, std::size_t maxMembers);
   void RemoveMember(std::string_view text);  // trimmed
   void ClearMembers() { Members.clear(); }
-  void LoadMembers(const std::string& path);        // failures are ignored
+  // A file that cannot be read is ignored.
+  void LoadMembers(const std::string& path, std::size_t maxMembers = SIZE_MAX);
   void SaveMembers(const std::string& path) const;  // failures are ignored
   void SetSorted(bool on);
 

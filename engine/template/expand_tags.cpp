@@ -1,10 +1,13 @@
 #include "engine/template/expand_tags.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 #include <clocale>
 #include <ctime>
 #include <langinfo.h>
 
+#include "engine/core/errors.h"
 #include "engine/core/random.h"
 #include "engine/matching/find_word.h"
 #include "engine/template/calculate.h"
@@ -41,37 +44,88 @@ constexpr TagInfo kTags[] = {
     {"^MUL{", Tag::Mul, false},           {"^DIV{", Tag::Div, false},
 };
 
-// Limits that keep a hostile or mistaken text from running away: real
-// brains nest a few levels and expand a few thousand characters.
-constexpr int kMaxDepth = 32;
+// Limits that keep a hostile or mistaken text from running away. Nesting
+// of arguments costs no stack (the expander keeps its own), so arguments
+// are expanded at any depth; only ^Remain{}, whose fragment texts are
+// expanded by a call of their own, recurses, and a fragment whose text asks
+// for ^Remain{} again would never end. Such re-entry stops at this depth.
+constexpr int kMaxReentry = 32;
 // The work allowed grows with the text, so that a long text with ordinary
 // tags is expanded in full; only tags that keep producing tags run out.
 constexpr long long kBaseBudget = 1LL << 23;  // characters searched or rebuilt
 constexpr long long kBudgetPerCharacter = 64;
+// How much work passes between two safe points of the brain.
+constexpr long long kWorkBetweenChecks = 1LL << 16;
 
 // State shared by one top-level expansion and every expansion nested in it
 // (^Remain{} expands texts of its own), so that the limits hold for the
 // whole tree of expansions.
 struct ExpansionState {
   bool active = false;
-  int depth = 0;        // depth of the argument being expanded
+  int reentry = 0;      // ExpandTags calls running inside the top-level one
   long long work = 0;   // characters searched or rebuilt so far
   long long budget = 0;
+  long long nextCheck = 0;
+  BrainClass* brain = nullptr;
 };
 thread_local ExpansionState gState;
 
 bool OverBudget() { return gState.work > gState.budget; }
-void Spend(long long units) { gState.work += units; }
+void Spend(long long units) {
+  gState.work += units;
+  if (gState.work >= gState.nextCheck) {
+    gState.nextCheck = gState.work + kWorkBetweenChecks;
+    gState.brain->CheckRun();
+  }
+}
+
+// The tags (bits by table index) that begin at a caret in [from, to) of
+// the text. Searching the text once for carets spares a search for each of
+// the tags that do not occur, which is most of them.
+uint32_t TagsAt(std::string_view text, std::size_t from, std::size_t to) {
+  uint32_t found = 0;
+  to = std::min(to, text.size());
+  for (std::size_t at = text.find('^', from); at < to; at = text.find('^', at + 1)) {
+    std::string_view rest = text.substr(at);
+    for (std::size_t i = 0; i < std::size(kTags); ++i)
+      if (rest.size() >= kTags[i].word.size() && EqualsNoCase(rest.substr(0, kTags[i].word.size()), kTags[i].word))
+        found |= uint32_t{1} << i;
+  }
+  return found;
+}
+constexpr std::size_t kLongestTagWord = 11;  // "^LASTSPAT{}"
+
+// One text being expanded: the whole text, or the argument of a tag in the
+// text of the frame below it. A frame whose argument is being expanded
+// waits with its tag's place remembered.
+struct Frame {
+  explicit Frame(std::string t) : text(std::move(t)), present(TagsAt(text, 0, text.size())) {}
+  std::string text;
+  // A superset of the tags that occur in the text: the tags found at first,
+  // and those found around every replacement since.
+  uint32_t present;
+  std::size_t tag = 0;   // index into kTags
+  std::size_t from = 0;  // where the search for the current tag resumes
+  bool waiting = false;
+  std::size_t pos = 0;    // the waiting tag's caret
+  std::size_t close = 0;  // and its closing brace
+};
 
 class Expander {
  public:
   Expander(BrainClass& brain, std::string_view context, StepPatternClass* sp, PatternClass* p)
       : brain_(brain), context_(context), sp_(sp), p_(p) {}
 
-  std::string Run(std::string text, int depth);
+  std::string Run(std::string text);
 
  private:
-  std::string Value(const TagInfo& t, std::string_view arg, int depth);
+  enum class Step { Finished, Pushed, OutOfBudget };
+  // Advances the top frame until it finishes or needs an argument expanded,
+  // for which it pushes a frame.
+  Step Advance(std::vector<Frame>& stack);
+  // Replaces the tag at [pos, end) of the frame's text by its value.
+  void Replace(Frame& f, const TagInfo& t, std::size_t pos, std::size_t end, std::string_view arg);
+  std::string Value(const TagInfo& t, std::string_view arg);
   std::string Member(std::string_view arg);
   std::string MemberSub(std::string_view arg);
   std::string MemberZ(std::string_view arg);
@@ -82,49 +136,102 @@ class Expander {
   PatternClass* p_;
 };
 
-std::string Expander::Run(std::string text, int depth) {
+// The tags are processed in table order; each is searched from the start of
+// the text again after a replacement, so a value holding the same tag or a
+// later one is expanded in turn. An argument is expanded in full before its
+// tag is evaluated. When the work budget runs out, every tag still open is
+// left as written: a tag is never evaluated on a half-expanded argument.
+std::string Expander::Run(std::string text) {
   if (text.find('^') == std::string::npos) return text;
-  for (const TagInfo& t : kTags) {
-    const std::size_t L = t.word.size();
-    std::size_t from = 0;
-    for (;;) {
-      if (OverBudget()) return text;
-      std::size_t pos = FindNoCase(text, t.word, from);
-      Spend(static_cast<long long>((pos == std::string::npos ? text.size() : pos) - std::min(from, text.size())) + 1);
-      if (pos == std::string::npos) break;
-      std::string value;
-      std::size_t end;  // one past the tag's last character
-      if (t.fixed) {
-        value = Value(t, {}, depth);
-        end = pos + L;
-      } else {
-        std::size_t close = FindClosingBrace(text, pos);
-        Spend(static_cast<long long>(close == std::string::npos ? text.size() - pos : close - pos));
-        if (close == std::string::npos) {
-          // An argument that is never closed stays as written.
-          from = pos + 1;
-          continue;
-        }
-        std::string arg = text.substr(pos + L, close - pos - L);
-        // Arguments nested deeper than the limit are used as written.
-        if (depth < kMaxDepth) arg = Run(std::move(arg), depth + 1);
-        value = Value(t, arg, depth);
-        end = close + 1;
-      }
-      Spend(static_cast<long long>(std::max<std::size_t>(text.size() + value.size(), 64)));
-      // A long value is searched by the tags that follow: it earns its own
-      // share of the budget, unless it may hold further tags.
-      if (value.find('^') == std::string::npos) gState.budget += kBudgetPerCharacter * static_cast<long long>(value.size());
-      text.replace(pos, end - pos, value);
-      // The text before the caret held no occurrence; one can only begin
-      // within the tag word's length before the replaced part.
-      from = pos >= L - 1 ? pos - (L - 1) : 0;
-    }
+  std::vector<Frame> stack;
+  Spend(static_cast<long long>(text.size()));
+  stack.push_back(Frame{std::move(text)});
+  for (;;) {
+    const Step step = Advance(stack);
+    // Out of budget: drop the open arguments; their tags stay as written.
+    if (step == Step::OutOfBudget) return std::move(stack.front().text);
+    if (step == Step::Pushed) continue;
+    // The top frame is done: its text is the argument its parent waits for.
+    std::string done = std::move(stack.back().text);
+    stack.pop_back();
+    if (stack.empty()) return done;
+    Frame& parent = stack.back();
+    parent.waiting = false;
+    const TagInfo& t = kTags[parent.tag];
+    Replace(parent, t, parent.pos, parent.close + 1, done);
   }
-  return text;
 }
 
-std::string Expander::Value(const TagInfo& t, std::string_view arg, int depth) {
+Expander::Step Expander::Advance(std::vector<Frame>& stack) {
+  Frame& f = stack.back();
+  for (; f.tag < std::size(kTags); ++f.tag, f.from = 0) {
+    if (!(f.present & (uint32_t{1} << f.tag))) continue;
+    const TagInfo& t = kTags[f.tag];
+    const std::size_t L = t.word.size();
+    for (;;) {
+      if (OverBudget()) return Step::OutOfBudget;
+      std::size_t pos = FindNoCase(f.text, t.word, f.from);
+      Spend(static_cast<long long>((pos == std::string::npos ? f.text.size() : pos) - std::min(f.from, f.text.size())) + 1);
+      if (pos == std::string::npos) break;
+      if (t.fixed) {
+        Replace(f, t, pos, pos + L, {});
+        continue;
+      }
+      std::size_t close = FindClosingBrace(f.text, pos);
+      Spend(static_cast<long long>(close == std::string::npos ? f.text.size() - pos : close - pos));
+      if (close == std::string::npos) {
+        // An argument that is never closed stays as written.
+        f.from = pos + 1;
+        continue;
+      }
+      std::string_view arg = std::string_view(f.text).substr(pos + L, close - pos - L);
+      if (arg.find('^') == std::string_view::npos) {
+        Replace(f, t, pos, close + 1, std::string(arg));
+        continue;
+      }
+      if (OverBudget()) return Step::OutOfBudget;
+      f.waiting = true;
+      f.pos = pos;
+      f.close = close;
+      std::string argument(arg);
+      Spend(static_cast<long long>(argument.size()));
+      stack.push_back(Frame{std::move(argument)});  // invalidates f
+      return Step::Pushed;
+    }
+  }
+  return Step::Finished;
+}
+
+void Expander::Replace(Frame& f, const TagInfo& t, std::size_t pos, std::size_t end, std::string_view arg) {
+  std::string value;
+  try {
+    value = Value(t, arg);
+  } catch (const EngineError& e) {
+    // The tag's own failure: it gives the empty text, the rest goes on.
+    brain_.ReportError(e.what());
+    value.clear();
+  }
+  const std::size_t replaced = end - pos;
+  if (value.size() > replaced && f.text.size() - replaced + value.size() > brain_.Limits.ValueBytes) {
+    brain_.ReportError("Text too long: a tag would make it longer than " + std::to_string(brain_.Limits.ValueBytes) +
+                       " bytes");
+    value.clear();
+  }
+  Spend(static_cast<long long>(std::max<std::size_t>(f.text.size() + value.size(), 64)));
+  // A long value is searched by the tags that follow: it earns its own
+  // share of the budget, unless it may hold further tags.
+  if (value.find('^') == std::string::npos) gState.budget += kBudgetPerCharacter * static_cast<long long>(value.size());
+  f.text.replace(pos, replaced, value);
+  // The value may hold tags, and may complete one begun just before it.
+  const std::size_t scanFrom = pos >= kLongestTagWord ? pos - kLongestTagWord : 0;
+  f.present |= TagsAt(f.text, scanFrom, pos + value.size());
+  // The text before the caret held no occurrence; one can only begin
+  // within the tag word's length before the replaced part.
+  const std::size_t L = t.word.size();
+  f.from = pos >= L - 1 ? pos - (L - 1) : 0;
+}
+
+std::string Expander::Value(const TagInfo& t, std::string_view arg) {
   switch (t.tag) {
     case Tag::Fact: return brain_.GetFact(arg);
     case Tag::SysFact: return SystemFact(UpperCase(arg));
@@ -141,9 +248,7 @@ std::string Expander::Value(const TagInfo& t, std::string_view arg, int depth) {
     }
     case Tag::MemberZ: return MemberZ(arg);
     case Tag::State: return brain_.CurrentStateName();
-    case Tag::Remain:
-      gState.depth = depth;
-      return RemainingText(brain_, context_, sp_, p_);
+    case Tag::Remain: return RemainingText(brain_, context_, sp_, p_);
     case Tag::Input: return brain_.InputAt(arg);
     case Tag::LastOut: return brain_.OutputAt(arg);
     case Tag::LastPat: return brain_.LastPatternName;
@@ -239,23 +344,27 @@ std::string ExpandTags(BrainClass& brain, std::string_view text, std::string_vie
                        StepPatternClass* stepPattern, PatternClass* pattern) {
   if (text.find('^') == std::string_view::npos) return std::string(text);
   const bool top = !gState.active;
-  const int depth = top ? 0 : gState.depth + 1;
-  if (depth > kMaxDepth) return std::string(text);
+  if (!top && gState.reentry >= kMaxReentry) return std::string(text);
   struct Scope {
     bool top;
-    int savedDepth;
     ~Scope() {
-      if (top) gState.active = false;
-      gState.depth = savedDepth;
+      if (top)
+        gState = ExpansionState{};
+      else
+        --gState.reentry;
     }
-  } scope{top, gState.depth};
+  } scope{top};
   if (top) {
     gState.active = true;
+    gState.brain = &brain;
     gState.work = 0;
+    gState.nextCheck = kWorkBetweenChecks;
     gState.budget = kBaseBudget + kBudgetPerCharacter * static_cast<long long>(text.size());
+  } else {
+    ++gState.reentry;
   }
   Expander e(brain, context, stepPattern, pattern);
-  return e.Run(std::string(text), depth);
+  return e.Run(std::string(text));
 }
 
 std::string NewAutoName(const BrainClass& brain) {

@@ -9,10 +9,12 @@
 namespace varnex {
 
 // Expands every tag of `text`. `context` is the text that member tags and
-// ^Remain{} look in; the owners are used only by ^Remain{}. Expansion is
-// bounded: arguments nested deeper than a fixed limit are left as written,
-// and a text whose tags keep producing tags stops expanding after a fixed
-// amount of work, returning the text as it then stands.
+// ^Remain{} look in; the owners are used only by ^Remain{}. Arguments are
+// expanded at any depth. Expansion is bounded: a text whose tags keep
+// producing tags stops expanding after a fixed amount of work, and every
+// tag not yet evaluated then stays as written. A tag whose evaluation fails
+// (a division by zero, a text past the brain's value limit) gives the empty
+// text and the failure is reported through the brain; the rest goes on.
 std::string ExpandTags(BrainClass& brain, std::string_view text, std::string_view context,
                        StepPatternClass* stepPattern, PatternClass* pattern);
 

@@ -15,6 +15,7 @@ std::unique_ptr<BrainClass> MakeBrain(Recorder& rec, bool trace) {
   FixRandomSeed(1);
   auto b = std::make_unique<BrainClass>([&rec](const std::string& s) { rec.answers.push_back(s); });
   b->ReaderMessage = [&rec](const std::string& s) { rec.messages.push_back(s); };
+  b->ErrorHandler = [&rec](const std::string& s) { rec.errors.push_back(s); };
   if (trace) b->TraceStart([&rec](const std::string& s) { rec.trace.push_back(s); });
   return b;
 }

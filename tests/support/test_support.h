@@ -18,9 +18,10 @@ struct Recorder {
   std::vector<std::string> answers;
   std::vector<std::string> trace;
   std::vector<std::string> messages;
+  std::vector<std::string> errors;  // failures reported while the run went on
 };
 
-// A brain whose answers, trace lines (tracing on) and reader messages go to
+// A brain whose answers, trace lines (tracing on), errors and reader messages go to
 // `rec`. The random generator is seeded with 1.
 std::unique_ptr<BrainClass> MakeBrain(Recorder& rec, bool trace = true);
 
