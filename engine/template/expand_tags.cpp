@@ -1,6 +1,7 @@
 #include "engine/template/expand_tags.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <vector>
 #include <clocale>
@@ -83,13 +84,25 @@ void Spend(long long units) {
 // the text. Searching the text once for carets spares a search for each of
 // the tags that do not occur, which is most of them.
 uint32_t TagsAt(std::string_view text, std::size_t from, std::size_t to) {
+  // The tags by the letter after their caret, so that a caret is compared
+  // with a few tag words rather than all of them.
+  static const auto byLetter = [] {
+    std::array<uint32_t, 26> table{};
+    for (std::size_t i = 0; i < std::size(kTags); ++i) table[kTags[i].word[1] - 'A'] |= uint32_t{1} << i;
+    return table;
+  }();
   uint32_t found = 0;
   to = std::min(to, text.size());
   for (std::size_t at = text.find('^', from); at < to; at = text.find('^', at + 1)) {
+    if (at + 1 >= text.size()) break;
+    const char letter = UpperChar(text[at + 1]);
+    if (!IsUpperLetter(letter)) continue;
     std::string_view rest = text.substr(at);
-    for (std::size_t i = 0; i < std::size(kTags); ++i)
-      if (rest.size() >= kTags[i].word.size() && EqualsNoCase(rest.substr(0, kTags[i].word.size()), kTags[i].word))
-        found |= uint32_t{1} << i;
+    for (uint32_t candidates = byLetter[letter - 'A']; candidates != 0; candidates &= candidates - 1) {
+      const int i = __builtin_ctz(candidates);
+      const std::string_view word = kTags[i].word;
+      if (rest.size() >= word.size() && EqualsNoCase(rest.substr(0, word.size()), word)) found |= uint32_t{1} << i;
+    }
   }
   return found;
 }
