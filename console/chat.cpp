@@ -1,5 +1,7 @@
 // varnex chat: a conversation with a brain on standard input and output.
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <thread>
@@ -35,15 +37,49 @@ class ConsoleTimer : public VolitionTimerInterface {
   bool running_ = false;
 };
 
-// Runs one engine call; an error escaping the engine is reported and the
-// conversation goes on.
+// Ctrl-C. While the engine works it stops the running input, not the
+// program; a second one while that stop is pending ends the program as
+// usual. While the program waits for input it ends the conversation as the
+// end of input does, so --save and the Finalize clauses still run.
+std::atomic<BrainClass*> gRunning{nullptr};
+volatile std::sig_atomic_t gInterruptsThisCall = 0;
+volatile std::sig_atomic_t gQuit = 0;
+
+void OnInterrupt(int) {
+  BrainClass* brain = gRunning.load();
+  if (!brain) {
+    gQuit = 1;
+    return;
+  }
+  if (gInterruptsThisCall == 0) {
+    gInterruptsThisCall = 1;
+    brain->RequestStop();
+    return;
+  }
+  std::signal(SIGINT, SIG_DFL);
+  std::raise(SIGINT);
+}
+
+void CatchInterrupts() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;  // reads and writes go on; select() still wakes
+  sigaction(SIGINT, &sa, nullptr);
+}
+
+// Runs one engine call; an error escaping the engine (a stopped input, a
+// scoring error) is reported and the conversation goes on.
 template <class F>
-void Guarded(F&& f) {
+void Guarded(BrainClass& brain, F&& f) {
+  gInterruptsThisCall = 0;
+  gRunning = &brain;
   try {
     f();
   } catch (const std::exception& e) {
     PrintLine(stderr, std::string("Error: ") + e.what());
   }
+  gRunning = nullptr;
 }
 
 bool ReadPipedLine(std::string& line) {
@@ -73,6 +109,12 @@ int RunChat(const ConsoleOptions& options) {
     if (!text.empty()) print("[Varnex]: " + text);
   });
   brain.FastPath = !options.reference;
+  if (options.timeLimit) brain.Limits.Seconds = *options.timeLimit;
+  if (options.valueLimit) brain.Limits.ValueBytes = *options.valueLimit;
+  if (options.collectionLimit) brain.Limits.CollectionMembers = *options.collectionLimit;
+  // Failures of single tags and tasks: reported, and the input goes on.
+  brain.ErrorHandler = [](const std::string& text) { PrintLine(stderr, "Error: " + text); };
+  CatchInterrupts();
   ConsoleTimer timer;
   brain.VolitionTimer = &timer;
   brain.ReaderMessage = [](const std::string& text) { PrintLine(stderr, text); };
@@ -99,31 +141,33 @@ int RunChat(const ConsoleOptions& options) {
     AskMentavo("", ShippedWordDatabasePath());
 
   if (!BrainFileOpens(path)) return 1;
-  Guarded([&] { LoadLanguageFile(brain, path); });
-  Guarded([&] { brain.ClauseInit(); });
-  Guarded([&] { brain.StartVolition(); });
+  Guarded(brain, [&] { LoadLanguageFile(brain, path); });
+  Guarded(brain, [&] { brain.ClauseInit(); });
+  Guarded(brain, [&] { brain.StartVolition(); });
 
   std::string line;
-  for (;;) {
+  while (!gQuit) {
     if (terminal) {
-      auto got = terminal->ReadLine([&] {
-        if (timer.Running()) Guarded([&] { brain.VolitionTick(); });
-      });
+      auto got = terminal->ReadLine(
+          [&] {
+            if (timer.Running()) Guarded(brain, [&] { brain.VolitionTick(); });
+          },
+          [] { return gQuit != 0; });
       if (!got) break;
       line = *got;
-    } else if (!ReadPipedLine(line)) {
+    } else if (!ReadPipedLine(line) || gQuit) {
       break;
     }
     if (!terminal) PrintLine(stdout, "[user]: " + line);
-    Guarded([&] { brain.ProcessInput(line); });
+    Guarded(brain, [&] { brain.ProcessInput(line); });
   }
 
   // Keep the brain alive a while after the last input, so that it can speak
   // on its own; its tick comes once a second as on a terminal. Ticks are a
   // full second apart even when one comes late, as a periodic timer's are.
-  for (int second = 1; second <= options.idle; ++second) {
+  for (int second = 1; second <= options.idle && !gQuit; ++second) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    if (timer.Running()) Guarded([&] { brain.VolitionTick(); });
+    if (timer.Running()) Guarded(brain, [&] { brain.VolitionTick(); });
   }
 
   int status = 0;
@@ -134,8 +178,8 @@ int RunChat(const ConsoleOptions& options) {
       status = 1;
     }
   }
-  Guarded([&] { brain.ClauseFinal(); });
-  Guarded([&] { brain.StopVolition(); });
+  Guarded(brain, [&] { brain.ClauseFinal(); });
+  Guarded(brain, [&] { brain.StopVolition(); });
   return status;
 }
 

@@ -6,10 +6,34 @@
 #include "platform/text_file.h"
 
 namespace varnex {
+namespace {
+
+// A count given on the command line: decimal digits only, within range.
+std::optional<std::size_t> ReadCount(const std::string& v, std::size_t max) {
+  if (v.empty() || v.size() > 12 || v.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  const unsigned long long n = std::stoull(v);
+  if (n > max) return std::nullopt;
+  return static_cast<std::size_t>(n);
+}
+
+// Seconds: digits with an optional fraction, such as 10 or 0.5.
+std::optional<double> ReadSeconds(const std::string& v) {
+  const std::size_t dot = v.find('.');
+  const std::string whole = v.substr(0, dot);
+  const std::string fraction = dot == std::string::npos ? "" : v.substr(dot + 1);
+  auto digits = [](const std::string& d) { return d.find_first_not_of("0123456789") == std::string::npos; };
+  if (whole.empty() || whole.size() > 7 || !digits(whole) || !digits(fraction) || fraction.size() > 6 ||
+      (dot != std::string::npos && fraction.empty()))
+    return std::nullopt;
+  return std::stod(v);
+}
+
+}  // namespace
 
 const char* const kUsage =
     "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS]\n"
-    "                   [--allow-programs] [--allow-libraries] [--words DIR] [--reference] [BRAIN]\n"
+    "                   [--allow-programs] [--allow-libraries] [--words DIR] [--reference]\n"
+    "                   [--time-limit SECONDS] [--value-limit BYTES] [--collection-limit MEMBERS] [BRAIN]\n"
     "       varnex fmt BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
     "       varnex worddb ask DIR QUESTION\n";
@@ -41,10 +65,19 @@ std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args)
       o.allowPrograms = true;
     } else if (a == "--allow-libraries") {
       o.allowLibraries = true;
-    } else if (a == "--seed" || a == "--save" || a == "--idle" || a == "--words") {
+    } else if (a == "--seed" || a == "--save" || a == "--idle" || a == "--words" || a == "--time-limit" ||
+               a == "--value-limit" || a == "--collection-limit") {
       if (i + 1 >= args.size()) return std::nullopt;
       const std::string& v = args[++i];
-      if (a == "--save") {
+      if (a == "--time-limit") {
+        if (!(o.timeLimit = ReadSeconds(v))) return std::nullopt;
+      } else if (a == "--value-limit") {
+        // Below a kilobyte no brain could say anything useful.
+        o.valueLimit = ReadCount(v, std::size_t{1} << 40);
+        if (!o.valueLimit || *o.valueLimit < 1024) return std::nullopt;
+      } else if (a == "--collection-limit") {
+        if (!(o.collectionLimit = ReadCount(v, std::size_t{1} << 40))) return std::nullopt;
+      } else if (a == "--save") {
         o.save = v;
       } else if (a == "--words") {
         o.words = v;

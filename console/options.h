@@ -18,6 +18,10 @@ struct ConsoleOptions {
   bool allowPrograms = false;
   bool allowLibraries = false;
   std::optional<std::string> words;  // a word database to open at start
+  // Run limits of the brain; unset ones keep the engine's defaults.
+  std::optional<double> timeLimit;  // seconds per input, 0 for none
+  std::optional<std::size_t> valueLimit;       // bytes
+  std::optional<std::size_t> collectionLimit;  // members
   std::vector<std::string> operands;  // of the worddb commands
   std::string brain;  // empty: the shipped demo brain
 };

@@ -31,7 +31,8 @@ TerminalInput::TerminalInput(std::string prompt) : prompt_(std::move(prompt)) { 
 
 TerminalInput::~TerminalInput() = default;
 
-std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& tick) {
+std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& tick,
+                                                   const std::function<bool()>& interrupted) {
   gDone = false;
   gLine.reset();
   rl_callback_handler_install(prompt_.c_str(), OnLine);
@@ -43,8 +44,12 @@ std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& 
     struct timeval tv {1, 0};
     int r = select(STDIN_FILENO + 1, &fds, nullptr, nullptr, &tv);
     if (r < 0) {
-      if (errno == EINTR) continue;
-      break;
+      if (errno != EINTR) break;
+      if (interrupted && interrupted()) {
+        std::fputc('\n', stdout);
+        break;
+      }
+      continue;
     }
     if (r == 0) {
       if (tick) tick();

@@ -17,11 +17,10 @@ class TerminalInput {
   TerminalInput& operator=(const TerminalInput&) = delete;
 
   // Waits for one line, calling `tick` once a second meanwhile; nullopt at
-  // end of input.
-  std::optional<std::string> ReadLine(const std::function<void()>& tick);
+  // end of input, or when a signal arrives and `interrupted` says so.
+  std::optional<std::string> ReadLine(const std::function<void()>& tick, const std::function<bool()>& interrupted);
   // Prints a line while a line may be half typed, then redraws it.
   void PrintAbove(const std::string& line);
-  bool Waiting() const { return waiting_; }
 
  private:
   std::string prompt_;

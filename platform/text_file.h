@@ -33,12 +33,17 @@ class LineReader {
 bool ReadAllLines(const std::string& path, std::vector<std::string>& lines);
 
 // Writes the lines, each ended by CR LF, to a temporary file beside `path`
-// and renames it over `path` only when everything was written and the file
-// closed without error, so a failure never leaves a half-written file.
+// and renames it over `path` only when everything was written and synced,
+// so a failure never leaves a half-written file. A symbolic link is
+// followed (dangling or not) and kept: the file it names is replaced, in
+// that file's folder. A target that is not a plain file, or that has no
+// write permission (even for root), is refused. Temporary files that an
+// interrupted save of the same target left behind are removed.
 // Returns an empty text on success, the error otherwise.
 std::string WriteLinesAtomically(const std::string& path, const std::vector<std::string>& lines);
 
-// Appends one line ended by CR LF, creating the file when needed.
+// Appends one line ended by CR LF, creating the file when needed. Only a
+// plain file is appended to: pipes and devices are refused without waiting.
 bool AppendLine(const std::string& path, const std::string& line);
 
 bool IsRegularFile(const std::string& path);

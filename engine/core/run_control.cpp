@@ -37,7 +37,8 @@ void BrainClass::CheckRun() {
   const double now = MonotonicSeconds();
   const double elapsed = now - runStart_;
   if (Limits.Seconds > 0 && elapsed > Limits.Seconds)
-    throw InputStopped("Input stopped: it ran longer than " + SecondsText(Limits.Seconds) + " seconds");
+    throw InputStopped("Input stopped: it ran longer than " + SecondsText(Limits.Seconds) +
+                       (Limits.Seconds == 1 ? " second" : " seconds"));
   if (WhileBusy && now - lastBusyCall_ >= kBusyCallSeconds) {
     lastBusyCall_ = now;
     WhileBusy(elapsed);

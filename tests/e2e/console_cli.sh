@@ -30,6 +30,49 @@ echo hello | "$varnex" chat --save "$tmp/nodir/x.vlf" "$tmp/b.vlf" >/dev/null 2>
 [ $code -eq 1 ] || fail "save into a missing folder should exit 1, got $code"
 [ -s "$tmp/err" ] || fail "a failed save should say why"
 
+# Saving never replaces a write-protected file (even as root), clears what
+# a killed save left behind, and writes through a symbolic link, dangling or
+# not, keeping the link.
+cp "$tmp/saved.vlf" "$tmp/locked.vlf"; chmod 444 "$tmp/locked.vlf"; echo "mine" > "$tmp/locked.vlf.orig"
+cp "$tmp/locked.vlf" "$tmp/locked.vlf.orig"
+echo hello | "$varnex" chat --save "$tmp/locked.vlf" "$tmp/b.vlf" >/dev/null 2>"$tmp/err"; code=$?
+[ $code -eq 1 ] || fail "saving over a write-protected file should exit 1, got $code"
+grep -q "write-protected" "$tmp/err" || fail "a refused save should say the file is write-protected: $(cat "$tmp/err")"
+cmp -s "$tmp/locked.vlf" "$tmp/locked.vlf.orig" || fail "a write-protected file must stay as it was"
+echo "half" > "$tmp/saved.vlf.tmp-Xy12ab"
+echo hello | "$varnex" chat --save "$tmp/saved.vlf" "$tmp/b.vlf" >/dev/null 2>&1 || fail "save should succeed"
+[ ! -e "$tmp/saved.vlf.tmp-Xy12ab" ] || fail "the next save should remove what a killed save left"
+mkdir "$tmp/real" "$tmp/links"
+ln -s ../real/linked.vlf "$tmp/links/dangling.vlf"
+echo hello | "$varnex" chat --save "$tmp/links/dangling.vlf" "$tmp/b.vlf" >/dev/null 2>&1 || fail "save through a dangling link should succeed"
+[ -L "$tmp/links/dangling.vlf" ] || fail "saving through a dangling link must keep the link"
+cmp -s "$tmp/real/linked.vlf" "$tmp/fmt.vlf" || fail "saving through a dangling link must write the file it names"
+[ "$(ls "$tmp/links" "$tmp/real" | tr '\n' ' ')" = "$tmp/links: dangling.vlf  $tmp/real: linked.vlf " ] ||
+  fail "a save must leave nothing else behind: $(ls "$tmp/links" "$tmp/real")"
+
+# Log This never waits on a pipe, whatever file name the user chooses.
+printf 'For-Mode 0,0\n  Response {logged},Log This,{^Input{0}},{a line}\n' > "$tmp/log.vlf"
+mkfifo "$tmp/fifo"
+out=$(echo "$tmp/fifo" | timeout 20 "$varnex" chat "$tmp/log.vlf" 2>&1); code=$?
+[ $code -eq 0 ] || fail "logging to a pipe should be ignored, not hang (exit $code)"
+[ "$out" = "$(printf '[user]: %s\n[Varnex]: logged' "$tmp/fifo")" ] || fail "unexpected output logging to a pipe: $out"
+
+# Ctrl-C stops a long input, not the program: the next input is answered.
+printf 'For-Mode 0,0\n  Fragment AND,0,0, {spin}, {}, {}\n  Response {},Task List,{},{}\n    Task {},Set Label,{a},{}\n    Task {},Assignment,{n},{^Add{^Fact{n}|1}}\n    Task {},Goto,{a},{}\nFor-Mode 0,0\n  Fragment AND,0,0, {hello}, {}, {}\n  Response {hi},Just Text,{},{}\n' > "$tmp/spin.vlf"
+mkfifo "$tmp/in"
+timeout 60 "$varnex" chat --time-limit 50 "$tmp/spin.vlf" < "$tmp/in" > "$tmp/out" 2>&1 &
+pid=$!
+exec 3>"$tmp/in"
+echo spin >&3
+sleep 1
+kill -INT $pid
+echo hello >&3
+exec 3>&-
+wait $pid; code=$?
+[ $code -eq 0 ] || fail "Ctrl-C during an input should not end the program (exit $code)"
+[ "$(cat "$tmp/out")" = "$(printf '[user]: spin\nError: Input stopped\n[user]: hello\n[Varnex]: hi')" ] ||
+  fail "unexpected output after Ctrl-C: $(cat "$tmp/out")"
+
 # CR LF input lines lose their CR; the answer order holds with 2>&1.
 printf 'hello\r\n' | "$varnex" chat --seed 1 "$tmp/b.vlf" > "$tmp/out" 2>&1
 [ "$(cat "$tmp/out")" = "$(printf '[user]: hello\n[Varnex]: hi')" ] || fail "unexpected chat output: $(cat -A "$tmp/out")"
