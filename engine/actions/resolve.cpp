@@ -40,6 +40,11 @@ void PerformContained(ActionContext& ctx, uint8_t type, const ActionFields& fiel
 
 void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
                  const ActionFields& fields) {
+  struct Mute {
+    BrainClass& b;
+    explicit Mute(BrainClass& brain) : b(brain) { ++b.ErrorsMuted; }
+    ~Mute() { --b.ErrorsMuted; }
+  } mute(ctx.brain);
   std::string line = "[";
   line.append(kind).append(": ").append(ResponseTypeName(type)).append("]: ").append(name.view()).append(" = {");
   line += ctx.Expand(fields.OutText) + "},{";

@@ -117,6 +117,10 @@ class BrainClass final : public ObjectClass {
   TextHandler ErrorHandler;
   std::vector<std::string> Errors;  // reported errors kept while there is no handler
   static constexpr int kErrorsShownPerRun = 10;
+  // While above 0, failures are not reported: the trace expands a response's
+  // fields once more for display, and its failures would repeat those of
+  // the action itself.
+  int ErrorsMuted = 0;
   // Called from the engine's safe points while an operation runs, at most
   // every 50 ms, with the seconds since it began: a front end that runs the
   // engine on its window thread can show that it is busy and offer Stop.

@@ -48,6 +48,7 @@ void BrainClass::CheckRun() {
 }
 
 void BrainClass::ReportError(const std::string& message) {
+  if (ErrorsMuted > 0) return;
   if (TraceOn) Trace("[Error]: " + message);
   if (errorsShown_ > kErrorsShownPerRun) return;
   const std::string shown = errorsShown_ < kErrorsShownPerRun ? message : "More errors in this input are not shown";

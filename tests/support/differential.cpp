@@ -31,6 +31,7 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
   b.FastPath = fast;
   b.TraceStart([&](const std::string& s) { run.log.push_back("trace: " + s); });
   b.ReaderMessage = [&](const std::string& s) { run.log.push_back("message: " + s); };
+  b.ErrorHandler = [&](const std::string& s) { run.log.push_back("reported: " + s); };
   std::vector<std::string> lines;
   std::istringstream in(brainText);
   for (std::string l; std::getline(in, l);) lines.push_back(l);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "engine/core/errors.h"
+
 #include "support/test_support.h"
 
 namespace varnex {
@@ -61,6 +65,56 @@ TEST(Collection, FindingMembersInAContext) {
   EXPECT_EQ(colours->FindMemberAt("ice cream r2 green and blue", " 1 "), "Green");
   EXPECT_EQ(colours->FindMemberAt("ice cream r2 green and blue", "2"), "");
   EXPECT_EQ(SplitWords("It's 4 o'clock!"), (Lines{"IT", "S", "O", "CLOCK"}));
+}
+
+// Many members at once are merged by one sort; the result must be exactly
+// what adding them one by one gives: the first of members equal but for
+// case wins, whether it was there before or came first among the new.
+TEST(Collection, AddingManyAtOnceEqualsAddingInTurn) {
+  std::mt19937 rng(5);
+  const char* words[] = {"ant", "Ant", "ANT", "bee", "Bee", "cow", "b", "B", "", " x", "x"};
+  for (int round = 0; round < 200; ++round) {
+    for (bool sorted : {true, false}) {
+      DataCollectionClass batch, oneByOne;
+      batch.SetSorted(sorted);
+      oneByOne.SetSorted(sorted);
+      for (int i = 0; i < static_cast<int>(rng() % 5); ++i) {
+        const char* w = words[rng() % std::size(words)];
+        batch.ListAdd(w);
+        oneByOne.ListAdd(w);
+      }
+      std::vector<std::string> texts;
+      for (int i = 0; i < static_cast<int>(rng() % 140); ++i) texts.push_back(words[rng() % std::size(words)]);
+      for (const auto& t : texts) oneByOne.ListAdd(t);
+      batch.AddAll(texts, SIZE_MAX);
+      ASSERT_EQ(batch.Members, oneByOne.Members) << round;
+    }
+  }
+}
+
+// Growing past the limit changes nothing at all.
+TEST(Collection, AddingPastTheLimitChangesNothing) {
+  auto c = Make({"a", "b"});
+  EXPECT_THROW(c->AddAll({"c", "d"}, 3), EngineError);
+  EXPECT_EQ(c->Members, (Lines{"a", "b"}));
+  c->AddAll({"A", "c"}, 3);  // "A" is there already
+  EXPECT_EQ(c->Members, (Lines{"a", "b", "c"}));
+  EXPECT_THROW(c->AddMember("d", 3), EngineError);
+  c->AddMember("B", 3);  // present: nothing to add, nothing to refuse
+  std::vector<std::string> many(100, "z");
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] += std::to_string(i);
+  EXPECT_THROW(c->AddAll(many, 50), EngineError);
+  EXPECT_EQ(c->Members, (Lines{"a", "b", "c"}));
+  c->SetSorted(false);
+  EXPECT_THROW(c->AddAll({"x"}, 3), EngineError);
+  EXPECT_EQ(c->Members, (Lines{"a", "b", "c"}));
+
+  test::TempDir dir;
+  test::WriteFile(dir.File("m.txt"), "one\ntwo\nthree\nfour\n");
+  EXPECT_THROW(c->LoadMembers(dir.File("m.txt"), 3), EngineError);
+  EXPECT_EQ(c->Members, (Lines{"a", "b", "c"}));
+  c->LoadMembers(dir.File("m.txt"), 4);
+  EXPECT_EQ(c->Members, (Lines{"one", "two", "three", "four"}));
 }
 
 }  // namespace
