@@ -64,7 +64,13 @@ timeout 60 "$varnex" chat --time-limit 50 "$tmp/spin.vlf" < "$tmp/in" > "$tmp/ou
 pid=$!
 exec 3>"$tmp/in"
 echo spin >&3
-sleep 1
+# Interrupt only once the loop is running: wait for a fifth of a second of
+# CPU time (field 14 of /proc/PID/stat, in clock ticks).
+for _ in $(seq 300); do
+  ticks=$(awk '{print $14}' "/proc/$pid/stat" 2>/dev/null || echo 0)
+  [ "${ticks:-0}" -ge $(( $(getconf CLK_TCK) / 5 )) ] && break
+  sleep 0.1
+done
 kill -INT $pid
 echo hello >&3
 exec 3>&-

@@ -22,13 +22,20 @@ unsubst() {
   [ -n "$worddb" ] && out=${out//"$worddb"/@WORDDB@}
   printf '%s\n' "${out//"$tmp"/@TMP@}"
 }
-subst < "$case.vlf" > "$tmp/$name.vlf"
 args=()
 [ -f "$case.args" ] && read -r -a args < <(subst < "$case.args")
-cd "$tmp"
-actual=$( ("$varnex" chat --seed 1 "${args[@]}" "$name.vlf" < "$case.in" 2>&1; echo "exit $?") | unsubst)
 expected=$(cat "$case.out")
-if [ "$actual" != "$expected" ]; then
-  diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") || true
-  exit 1
-fi
+status=0
+for way in "" --reference; do
+  # A fresh folder each time: cases may write files.
+  rm -rf "${tmp:?}"/* && mkdir -p "$tmp"
+  subst < "$case.vlf" > "$tmp/$name.vlf"
+  cd "$tmp"
+  actual=$( ("$varnex" chat --seed 1 $way "${args[@]}" "$name.vlf" < "$case.in" 2>&1; echo "exit $?") | unsubst)
+  if [ "$actual" != "$expected" ]; then
+    echo "${way:-indexed} way differs:"
+    diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") || true
+    status=1
+  fi
+done
+exit $status
