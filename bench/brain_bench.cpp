@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "bench/generated_brain.h"
+#include "engine/cycle/input_cycle.h"
 #include "engine/actions/self_modify.h"
-#include "engine/core/brain.h"
-#include "engine/core/random.h"
-#include "langfile/reader.h"
-#include "langfile/writer.h"
+#include "engine/records/brain.h"
+#include "engine/base/random.h"
+#include "engine/language/reader.h"
+#include "engine/language/writer.h"
 
 namespace varnex {
 namespace {
@@ -53,9 +54,9 @@ void InputCycle(benchmark::State& state, bool fast) {
   BrainClass& brain = LoadedBrain(clauses);
   brain.FastPath = fast;
   const std::vector<std::string> inputs = GeneratedInputs(clauses);
-  brain.ProcessInput(inputs.back());  // builds the mode's index once, outside the timing
+  ProcessInput(brain, inputs.back());  // builds the mode's index once, outside the timing
   std::size_t i = 0;
-  for (auto _ : state) brain.ProcessInput(inputs[i++ % inputs.size()]);
+  for (auto _ : state) ProcessInput(brain, inputs[i++ % inputs.size()]);
 }
 void BM_InputCycleFast(benchmark::State& state) { InputCycle(state, true); }
 void BM_InputCycleReference(benchmark::State& state) { InputCycle(state, false); }
@@ -69,11 +70,11 @@ void BM_InputCycleLearning(benchmark::State& state) {
   BrainClass& brain = LoadedBrain(clauses);
   brain.FastPath = true;
   const std::vector<std::string> inputs = GeneratedInputs(clauses);
-  brain.ProcessInput(inputs.back());
+  ProcessInput(brain, inputs.back());
   int learned = 0;
   for (auto _ : state) {
     CreateAutoPattern(brain, "learned " + Word(learned++), "0", "Learned");
-    brain.ProcessInput(inputs[static_cast<std::size_t>(learned) % inputs.size()]);
+    ProcessInput(brain, inputs[static_cast<std::size_t>(learned) % inputs.size()]);
   }
 }
 

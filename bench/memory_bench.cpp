@@ -11,8 +11,9 @@
 #include <unistd.h>
 
 #include "bench/generated_brain.h"
-#include "engine/core/brain.h"
-#include "langfile/reader.h"
+#include "engine/cycle/input_cycle.h"
+#include "engine/records/brain.h"
+#include "engine/language/reader.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   std::remove(path.c_str());
   Report("once read:", clauses, start);
   const auto before = std::chrono::steady_clock::now();
-  brain.ProcessInput(varnex::GeneratedInputs(clauses).front());
+  ProcessInput(brain, varnex::GeneratedInputs(clauses).front());
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - before;
   Report("once answered (index built):", clauses, start);
   std::printf("the first answer, which builds the index, took %.3f s\n", took.count());

@@ -9,12 +9,13 @@
 #include <unistd.h>
 
 #include "console/commands.h"
+#include "engine/cycle/input_cycle.h"
 #include "console/terminal.h"
-#include "engine/core/brain.h"
-#include "engine/core/random.h"
+#include "engine/records/brain.h"
+#include "engine/base/random.h"
 #include "engine/template/word_database.h"
-#include "langfile/reader.h"
-#include "langfile/writer.h"
+#include "engine/language/reader.h"
+#include "engine/language/writer.h"
 
 namespace varnex {
 namespace {
@@ -142,15 +143,15 @@ int RunChat(const ConsoleOptions& options) {
 
   if (!BrainFileOpens(path)) return 1;
   Guarded(brain, [&] { LoadLanguageFile(brain, path); });
-  Guarded(brain, [&] { brain.ClauseInit(); });
-  Guarded(brain, [&] { brain.StartVolition(); });
+  Guarded(brain, [&] { ClauseInit(brain); });
+  Guarded(brain, [&] { StartVolition(brain); });
 
   std::string line;
   while (!gQuit) {
     if (terminal) {
       auto got = terminal->ReadLine(
           [&] {
-            if (timer.Running()) Guarded(brain, [&] { brain.VolitionTick(); });
+            if (timer.Running()) Guarded(brain, [&] { VolitionTick(brain); });
           },
           [] { return gQuit != 0; });
       if (!got) break;
@@ -159,7 +160,7 @@ int RunChat(const ConsoleOptions& options) {
       break;
     }
     if (!terminal) PrintLine(stdout, "[user]: " + line);
-    Guarded(brain, [&] { brain.ProcessInput(line); });
+    Guarded(brain, [&] { ProcessInput(brain, line); });
   }
 
   // Keep the brain alive a while after the last input, so that it can speak
@@ -167,7 +168,7 @@ int RunChat(const ConsoleOptions& options) {
   // full second apart even when one comes late, as a periodic timer's are.
   for (int second = 1; second <= options.idle && !gQuit; ++second) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    if (timer.Running()) Guarded(brain, [&] { brain.VolitionTick(); });
+    if (timer.Running()) Guarded(brain, [&] { VolitionTick(brain); });
   }
 
   int status = 0;
@@ -178,8 +179,8 @@ int RunChat(const ConsoleOptions& options) {
       status = 1;
     }
   }
-  Guarded(brain, [&] { brain.ClauseFinal(); });
-  Guarded(brain, [&] { brain.StopVolition(); });
+  Guarded(brain, [&] { ClauseFinal(brain); });
+  Guarded(brain, [&] { StopVolition(brain); });
   return status;
 }
 

@@ -3,9 +3,9 @@
 #include <exception>
 
 #include "console/commands.h"
-#include "engine/core/brain.h"
-#include "langfile/reader.h"
-#include "langfile/writer.h"
+#include "engine/records/brain.h"
+#include "engine/language/reader.h"
+#include "engine/language/writer.h"
 #include "platform/text_file.h"
 
 namespace varnex {

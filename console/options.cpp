@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "engine/template/numbers.h"
+#include "engine/base/numbers.h"
 #include "platform/text_file.h"
 
 namespace varnex {

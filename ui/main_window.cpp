@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "engine/cycle/input_cycle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,8 +11,8 @@
 #include <QToolButton>
 #include <exception>
 
-#include "langfile/reader.h"
-#include "langfile/writer.h"
+#include "engine/language/reader.h"
+#include "engine/language/writer.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/glyphs.h"
@@ -110,7 +111,7 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
   connect(&volitionTimer_, &QTimer::timeout, this, [this] {
     // Speaking holds the window; a load or save holds the brain.
     if (speaking_ || !RzButton1->isEnabled()) return;
-    Guarded([this] { brain_->VolitionTick(); });
+    Guarded([this] { VolitionTick(*brain_); });
   });
 
   ReplaceBrain(false, nullptr);
@@ -160,13 +161,13 @@ void TForm1::SetBusy(bool busy) {
 }
 
 void TForm1::StartBrain() {
-  Guarded([this] { brain_->ClauseInit(); });
-  Guarded([this] { brain_->StartVolition(); });
+  Guarded([this] { ClauseInit(*brain_); });
+  Guarded([this] { StartVolition(*brain_); });
 }
 
 void TForm1::StopBrain() {
-  Guarded([this] { brain_->ClauseFinal(); });
-  Guarded([this] { brain_->StopVolition(); });
+  Guarded([this] { ClauseFinal(*brain_); });
+  Guarded([this] { StopVolition(*brain_); });
 }
 
 void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fill) {
@@ -224,7 +225,7 @@ void TForm1::Submit() {
   const QString text = Edit1->text();
   Memo1->appendPlainText(QStringLiteral("[user]: ") + text);
   const std::string input = FromDisplay(text);
-  Guarded([&] { brain_->ProcessInput(input); });
+  Guarded([&] { ProcessInput(*brain_, input); });
 }
 
 void TForm1::Clear() {

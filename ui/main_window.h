@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 #include "ui/dialogs.h"
 #include "ui/function_keys.h"
 #include "ui/speech.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "engine/core/type_names.h"
+#include "engine/records/type_names.h"
 #include "ui/text_codec.h"
 
 namespace varnex {

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 class QPushButton;
 class QTreeWidget;

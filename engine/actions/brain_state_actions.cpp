@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "engine/matching/find_word.h"
+#include "engine/base/find_word.h"
 
 namespace varnex {
 

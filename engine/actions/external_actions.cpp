@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/core/libraries.h"
+#include "engine/records/libraries.h"
 #include "platform/dynamic_library.h"
 #include "platform/program_start.h"
 #include "platform/text_file.h"

@@ -7,9 +7,9 @@
 #include "engine/actions/procedures.h"
 #include "engine/actions/resolve.h"
 #include "engine/actions/self_modify.h"
-#include "engine/core/type_names.h"
-#include "engine/matching/respond.h"
-#include "engine/matching/score.h"
+#include "engine/records/type_names.h"
+#include "engine/actions/respond.h"
+#include "engine/actions/answer.h"
 #include "engine/template/object_fields.h"
 #include "engine/template/word_database.h"
 
@@ -121,7 +121,9 @@ void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool
     }
     case rt::SubmitThis: {
       std::string submitted = ctx.Expand(f.TheName);
-      Nested(brain, "Submit This", [&] { brain.ProcessInput(submitted); });
+      // The input cycle installed itself when it began this run; a brain
+      // driven from below it (a response run on its own) cannot submit.
+      if (brain.SubmitInput) Nested(brain, "Submit This", [&] { brain.SubmitInput(brain, submitted); });
       break;
     }
     case rt::SelfModify: {

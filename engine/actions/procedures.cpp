@@ -1,12 +1,12 @@
 #include "engine/actions/procedures.h"
 
 #include "engine/actions/resolve.h"
-#include "engine/core/random.h"
+#include "engine/base/random.h"
 #include "engine/matching/match.h"
 #include "engine/matching/score.h"
 #include "engine/template/expand_tags.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 
@@ -21,15 +21,6 @@ std::string CurrentStepText(BrainClass& brain, const ProcClass& proc) {
   if (!step) return {};
   std::string context = brain.InputHistory.empty() ? std::string() : brain.InputHistory.front();
   return ExpandTags(brain, step->ThePrompt, context, nullptr, nullptr);
-}
-
-int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& sp, std::string_view input) {
-  const std::string expanded = ExpandTags(brain, input, input, &sp, nullptr);
-  int32_t total = 0;
-  int32_t position = 1;
-  for (std::size_t i = 0; i < sp.Fragments.size(); ++i)
-    total = CheckedAdd(total, Match(brain, *sp.Fragments[i], expanded, position));
-  return total;
 }
 
 void ExecuteStepPattern(BrainClass& brain, StepPatternClass& sp, const std::string& input) {

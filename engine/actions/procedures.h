@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 
 void RunProcedure(BrainClass& brain, ProcClass& proc, const std::string& input);
-int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& sp, std::string_view input);
 void ExecuteStepPattern(BrainClass& brain, StepPatternClass& sp, const std::string& input);
 
 // The step a name designates (ignoring case), or null.

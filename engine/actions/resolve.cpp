@@ -1,9 +1,9 @@
 #include "engine/actions/resolve.h"
 
 #include "engine/actions/action_context.h"
-#include "engine/core/errors.h"
-#include "engine/core/navigation.h"
-#include "engine/core/type_names.h"
+#include "engine/base/errors.h"
+#include "engine/records/navigation.h"
+#include "engine/records/type_names.h"
 #include "engine/template/expand_tags.h"
 
 namespace varnex {

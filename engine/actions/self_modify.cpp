@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "engine/core/attach.h"
-#include "engine/core/type_names.h"
+#include "engine/records/attach.h"
+#include "engine/records/type_names.h"
 #include "engine/template/expand_tags.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
-#include "langfile/reader.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
+#include "engine/language/reader.h"
 
 namespace varnex {
 namespace {

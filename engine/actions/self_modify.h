@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 

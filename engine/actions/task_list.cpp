@@ -5,12 +5,12 @@
 
 #include "engine/actions/action_context.h"
 #include "engine/actions/resolve.h"
-#include "engine/core/errors.h"
-#include "engine/core/navigation.h"
-#include "engine/core/type_names.h"
+#include "engine/base/errors.h"
+#include "engine/records/navigation.h"
+#include "engine/records/type_names.h"
 #include "engine/template/condition.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 namespace {

@@ -1,8 +1,8 @@
 #include "engine/matching/external_score.h"
 
-#include "engine/core/libraries.h"
+#include "engine/records/libraries.h"
 #include "engine/matching/match.h"
-#include "engine/template/text_search.h"
+#include "engine/base/text_search.h"
 #include "platform/dynamic_library.h"
 
 namespace varnex {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/template/text_search.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 namespace {

@@ -5,10 +5,11 @@
 #include <limits>
 #include <stdexcept>
 
-#include "engine/core/type_names.h"
+#include "engine/records/type_names.h"
 #include "engine/matching/aho_corasick.h"
 #include "engine/matching/score.h"
-#include "engine/template/text_search.h"
+#include "engine/matching/score_rules.h"
+#include "engine/base/text_search.h"
 #include "platform/memory.h"
 
 namespace varnex {
@@ -87,31 +88,27 @@ std::string SearchKey(const WordFragmentClass& f) {
 bool AbsentScore(const PatternClass& p, int32_t& score) {
   constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
   int64_t lo = 0, hi = 0, total = 0;
-  int32_t order = 1, position = 1;
+  int32_t order = kFirstPosition, position = kFirstPosition;
   for (const auto& f : p.Fragments) {
     int64_t found = 0, absent = 0;
-    switch (f->Relation) {
-      case pt::And: found = 100, absent = -100; break;
-      case pt::Or: found = 50, absent = 0; break;
-      case pt::Not: found = -100, absent = 100; break;
-      case pt::Custom:
-      case pt::CustomSub:
-        if (f->Penalty == std::numeric_limits<int32_t>::min()) return false;
-        found = f->Bonus, absent = -static_cast<int64_t>(f->Penalty);
-        break;
-      default: break;
+    if (!IsMarker(f->Relation)) {
+      found = RelationScore(f->Relation, true, f->Bonus, f->Penalty);
+      absent = RelationScore(f->Relation, false, f->Bonus, f->Penalty);
+      // A fragment's own score past 32 bits (minus the most negative
+      // penalty) is an overflow whatever the sum.
+      if (std::max(found, absent) > kMax) return false;
     }
     lo += std::min(found, absent);
     hi += std::max(found, absent);
     if (lo < kMin || hi > kMax) return false;
     total += absent;
     if (SearchesWithPosition(f->Relation) && !SearchKey(*f).empty()) position = 0;
-    order = (position == 0 || order > position) ? 9999 : position;
+    order = NextOrder(order, position);
   }
-  if (lo + std::min<int64_t>(p.OrderBonus, -static_cast<int64_t>(p.OrderPenalty)) < kMin ||
-      hi + std::max<int64_t>(p.OrderBonus, -static_cast<int64_t>(p.OrderPenalty)) > kMax)
-    return false;
-  total += order != 9999 ? p.OrderBonus : -static_cast<int64_t>(p.OrderPenalty);
+  const int64_t inOrder = OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty);
+  const int64_t outOfOrder = OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty);
+  if (lo + std::min(inOrder, outOfOrder) < kMin || hi + std::max(inOrder, outOfOrder) > kMax) return false;
+  total += OrderScore(order, p.OrderBonus, p.OrderPenalty);
   score = static_cast<int32_t>(total);
   return true;
 }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 

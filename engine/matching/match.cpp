@@ -1,13 +1,15 @@
 #include "engine/matching/match.h"
 
-#include "engine/core/navigation.h"
-#include "engine/core/type_names.h"
+#include "engine/records/navigation.h"
+#include "engine/records/type_names.h"
 #include "engine/matching/external_score.h"
 #include "engine/matching/extract.h"
-#include "engine/matching/find_word.h"
+#include "engine/matching/score_rules.h"
+#include "engine/base/find_word.h"
 #include "engine/template/expand_tags.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/find_word.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 
@@ -18,9 +20,11 @@ std::string ExpandForFragment(BrainClass& brain, const WordFragmentClass& f, std
 
 namespace {
 
-// Minus a penalty; the negation of the most negative 32-bit number is an
-// overflow like any other.
-int32_t Negate(int32_t v) { return CheckedSub(0, v); }
+// The relation's score for a found or absent text, as every way of scoring
+// gives it; a score past 32 bits is an overflow like any other.
+int32_t Scored(const WordFragmentClass& f, bool found) {
+  return Checked32(RelationScore(f.Relation, found, f.Bonus, f.Penalty));
+}
 
 bool WordInInput(BrainClass& brain, const WordFragmentClass& f, std::string_view input, int32_t& position) {
   std::string word = ExpandForFragment(brain, f, f.WordFrag, input);
@@ -34,36 +38,35 @@ bool AnyMemberIn(BrainClass& brain, const WordFragmentClass& f, std::string_view
   return wholeWords ? c->HasMemberWord(input) : c->HasMemberIn(input);
 }
 
-int32_t Score(BrainClass& brain, WordFragmentClass& f, std::string_view input, int32_t& position) {
+int32_t FragmentScore(BrainClass& brain, WordFragmentClass& f, std::string_view input, int32_t& position) {
   switch (f.Relation) {
-    case pt::And: return WordInInput(brain, f, input, position) ? 100 : -100;
-    case pt::Or: return WordInInput(brain, f, input, position) ? 50 : 0;
-    case pt::Not: return WordInInput(brain, f, input, position) ? -100 : 100;
-    case pt::Custom:
-      return WordInInput(brain, f, input, position) ? f.Bonus : Negate(f.Penalty);
+    case pt::And:
+    case pt::Or:
+    case pt::Not:
+    case pt::Custom: return Scored(f, WordInInput(brain, f, input, position));
     case pt::DataMatch: {
       std::string value = UpperCase(ExpandForFragment(brain, f, f.TheValue, input));
-      return value == UpperCase(brain.GetFact(f.TheName)) ? f.Bonus : Negate(f.Penalty);
+      return Scored(f, value == UpperCase(brain.GetFact(f.TheName)));
     }
     case pt::StateMatch: {
       std::string name = UpperCase(ExpandForFragment(brain, f, f.TheName, input));
-      return name == UpperCase(brain.CurrentStateName()) ? f.Bonus : Negate(f.Penalty);
+      return Scored(f, name == UpperCase(brain.CurrentStateName()));
     }
-    case pt::InCollection: return AnyMemberIn(brain, f, input, true) ? f.Bonus : Negate(f.Penalty);
+    case pt::InCollection: return Scored(f, AnyMemberIn(brain, f, input, true));
     case pt::OutMatch: {
       std::string word = ExpandForFragment(brain, f, f.WordFrag, input);
-      return FindWord(word, brain.OutputAt("0"), position) ? f.Bonus : Negate(f.Penalty);
+      return Scored(f, FindWord(word, brain.OutputAt("0"), position));
     }
     case pt::CustomSub: {
       std::string word = ExpandForFragment(brain, f, f.WordFrag, input);
       std::string text = ExpandForFragment(brain, f, input, input);
-      return FindText(word, text) != 0 ? f.Bonus : Negate(f.Penalty);
+      return Scored(f, FindText(word, text) != 0);
     }
-    case pt::InCollectionSub: return AnyMemberIn(brain, f, input, false) ? f.Bonus : Negate(f.Penalty);
+    case pt::InCollectionSub: return Scored(f, AnyMemberIn(brain, f, input, false));
     case pt::Extract: {
       std::string tmpl = UpperCase(ExpandForFragment(brain, f, f.WordFrag, input));
       std::string text = ExpandForFragment(brain, f, input, input);
-      return Extract(brain, tmpl, text) ? f.Bonus : Negate(f.Penalty);
+      return Scored(f, Extract(brain, tmpl, text));
     }
     case pt::External: return ExternalScore(brain, f, input);
     default: return 0;  // None, Volition, Initialize, Finalize, Do-Before, Do-After
@@ -73,7 +76,7 @@ int32_t Score(BrainClass& brain, WordFragmentClass& f, std::string_view input, i
 }  // namespace
 
 int32_t Match(BrainClass& brain, WordFragmentClass& fragment, std::string_view input, int32_t& position) {
-  int32_t s = Score(brain, fragment, input, position);
+  int32_t s = FragmentScore(brain, fragment, input, position);
   brain.LastFragmentName = fragment.ObjectName;
   return s;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 

@@ -1,10 +1,12 @@
-// Scoring the patterns of a knowledge mode and letting the best one answer.
+// The reference scoring of one clause (a pattern of a mode, or a step
+// pattern of a procedure's step) against an input.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "engine/core/brain.h"
+#include "engine/matching/score_rules.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 
@@ -12,10 +14,7 @@ namespace varnex {
 // the order penalty when the words were not found in fragment order.
 int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input);
 
-// Lets the best-scoring pattern respond, or answers with the fallback text.
-void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input);
-
-// The lowest score that can never win.
-constexpr int32_t kScoreFloor = -30000;
+// A step pattern's score: its fragments' scores; steps know no order.
+int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& stepPattern, std::string_view input);
 
 }  // namespace varnex

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <optional>
 
-#include "engine/core/errors.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/errors.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 

@@ -8,12 +8,12 @@
 #include <ctime>
 #include <langinfo.h>
 
-#include "engine/core/errors.h"
-#include "engine/core/random.h"
-#include "engine/matching/find_word.h"
+#include "engine/base/errors.h"
+#include "engine/base/random.h"
+#include "engine/base/find_word.h"
 #include "engine/template/calculate.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 #include "platform/clock.h"
 
 namespace varnex {

@@ -1,9 +1,9 @@
 #include "engine/template/object_fields.h"
 
-#include "engine/core/attach.h"
-#include "engine/core/type_names.h"
-#include "engine/template/numbers.h"
-#include "engine/template/text_search.h"
+#include "engine/records/attach.h"
+#include "engine/records/type_names.h"
+#include "engine/base/numbers.h"
+#include "engine/base/text_search.h"
 #include "platform/clock.h"
 
 namespace varnex {

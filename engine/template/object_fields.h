@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 

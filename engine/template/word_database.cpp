@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/core/random.h"
-#include "engine/template/text_search.h"
+#include "engine/base/random.h"
+#include "engine/base/text_search.h"
 
 namespace varnex {
 namespace {

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unordered_map>
 
-#include "engine/template/collection.h"
+#include "engine/records/collection.h"
 #include "engine/template/word_database.h"
 
 namespace varnex {

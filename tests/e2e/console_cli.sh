@@ -60,7 +60,7 @@ out=$(echo "$tmp/fifo" | timeout 20 "$varnex" chat "$tmp/log.vlf" 2>&1); code=$?
 # Ctrl-C stops a long input, not the program: the next input is answered.
 printf 'For-Mode 0,0\n  Fragment AND,0,0, {spin}, {}, {}\n  Response {},Task List,{},{}\n    Task {},Set Label,{a},{}\n    Task {},Assignment,{n},{^Add{^Fact{n}|1}}\n    Task {},Goto,{a},{}\nFor-Mode 0,0\n  Fragment AND,0,0, {hello}, {}, {}\n  Response {hi},Just Text,{},{}\n' > "$tmp/spin.vlf"
 mkfifo "$tmp/in"
-timeout 60 "$varnex" chat --time-limit 50 "$tmp/spin.vlf" < "$tmp/in" > "$tmp/out" 2>&1 &
+"$varnex" chat --time-limit 50 "$tmp/spin.vlf" < "$tmp/in" > "$tmp/out" 2>&1 &
 pid=$!
 exec 3>"$tmp/in"
 echo spin >&3

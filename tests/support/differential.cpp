@@ -1,9 +1,10 @@
 #include "support/differential.h"
+#include "engine/cycle/input_cycle.h"
 
 #include <sstream>
 
-#include "engine/core/random.h"
-#include "langfile/reader.h"
+#include "engine/base/random.h"
+#include "engine/language/reader.h"
 #include "support/test_support.h"
 
 namespace varnex::test {
@@ -39,7 +40,7 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     clock.Advance(0.00001);
     try {
-      b.ProcessInput(inputs[i]);
+      ProcessInput(b, inputs[i]);
     } catch (const std::exception& e) {
       run.log.push_back(std::string("error: ") + e.what());
     }

@@ -5,8 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/random.h"
-#include "langfile/reader.h"
+#include "engine/base/random.h"
 #include "platform/clock.h"
 
 namespace varnex::test {
@@ -18,14 +17,6 @@ std::unique_ptr<BrainClass> MakeBrain(Recorder& rec, bool trace) {
   b->ErrorHandler = [&rec](const std::string& s) { rec.errors.push_back(s); };
   if (trace) b->TraceStart([&rec](const std::string& s) { rec.trace.push_back(s); });
   return b;
-}
-
-void Load(BrainClass& brain, const std::string& text) {
-  std::vector<std::string> lines;
-  std::stringstream ss(text);
-  std::string line;
-  while (std::getline(ss, line)) lines.push_back(line);
-  LoadLanguageText(brain, lines);
 }
 
 FixedClock::FixedClock(double days) : now_(days) {

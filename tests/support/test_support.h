@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/brain.h"
+#include "engine/records/brain.h"
 
 namespace varnex {
 // What the tests compare answers, trace lines and messages with.
@@ -24,9 +24,6 @@ struct Recorder {
 // A brain whose answers, trace lines (tracing on), errors and reader messages go to
 // `rec`. The random generator is seeded with 1.
 std::unique_ptr<BrainClass> MakeBrain(Recorder& rec, bool trace = true);
-
-// Reads Language text (lines separated by "\n") into the brain.
-void Load(BrainClass& brain, const std::string& text);
 
 // Sets the clock to a fixed day count for the lifetime of the object.
 class FixedClock {

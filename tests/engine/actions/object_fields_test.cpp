@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/language_support.h"
 #include "support/test_support.h"
 
 namespace varnex {

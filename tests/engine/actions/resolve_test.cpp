@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/actions/resolve.h"
+#include "support/language_support.h"
 #include "support/test_support.h"
 
 namespace varnex {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/errors.h"
+#include "engine/base/errors.h"
 #include "engine/template/calculate.h"
 #include "engine/template/condition.h"
 

@@ -6,7 +6,7 @@
 #include <regex>
 #include <set>
 
-#include "engine/core/errors.h"
+#include "engine/base/errors.h"
 #include "platform/clock.h"
 #include "support/test_support.h"
 

@@ -1,0 +1,21 @@
+#include "engine/actions/answer.h"
+
+#include "engine/actions/respond.h"
+#include "engine/matching/best_pattern.h"
+
+namespace varnex {
+
+void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
+  BrainClass::BusyScope busy(brain);
+  const BestPattern best = ChooseBestPattern(brain, knowledge, input);
+  if (!best.winner) {
+    brain.Output("Sorry, I can't answer you because I don't know anything at all yet...");
+  } else {
+    if (brain.TraceOn) brain.Trace("[Score: " + std::to_string(best.score) + "]:  " + best.winner->ObjectName);
+    Respond(brain, *best.winner, input);
+  }
+  ResetVolition(knowledge);
+  brain.LastKnowledgeName = knowledge.ObjectName;
+}
+
+}  // namespace varnex

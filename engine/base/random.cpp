@@ -1,0 +1,65 @@
+#include "engine/base/random.h"
+
+#include <chrono>
+
+namespace varnex {
+namespace {
+
+// splitmix64-seeded xoshiro128**: small, fast and identical on every build.
+struct Generator {
+  uint32_t s[4] = {1, 2, 3, 4};
+  void Seed(uint64_t seed) {
+    for (auto& w : s) {
+      seed += 0x9E3779B97F4A7C15ull;
+      uint64_t z = seed;
+      z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+      z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+      w = static_cast<uint32_t>(z ^ (z >> 31));
+    }
+    if (!(s[0] | s[1] | s[2] | s[3])) s[0] = 1;
+  }
+  static uint32_t Rotl(uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
+  uint32_t Next() {
+    const uint32_t result = Rotl(s[1] * 5, 7) * 9;
+    const uint32_t t = s[1] << 9;
+    s[2] ^= s[0];
+    s[3] ^= s[1];
+    s[1] ^= s[2];
+    s[0] ^= s[3];
+    s[2] ^= t;
+    s[3] = Rotl(s[3], 11);
+    return result;
+  }
+};
+
+Generator& Gen() {
+  static Generator g;
+  return g;
+}
+std::optional<uint64_t>& Fixed() {
+  static std::optional<uint64_t> f;
+  return f;
+}
+
+}  // namespace
+
+void SeedRandomFromClock() {
+  if (Fixed()) {
+    Gen().Seed(*Fixed());
+    return;
+  }
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  Gen().Seed(static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+}
+
+void FixRandomSeed(std::optional<uint64_t> seed) {
+  Fixed() = seed;
+  if (seed) Gen().Seed(*seed);
+}
+
+uint32_t RandomBelow(uint32_t n) {
+  if (n == 0) return 0;
+  return static_cast<uint32_t>((static_cast<uint64_t>(Gen().Next()) * n) >> 32);
+}
+
+}  // namespace varnex

@@ -1,0 +1,38 @@
+#include "engine/matching/best_pattern.h"
+
+#include "engine/matching/fast_answer.h"
+#include "engine/matching/score.h"
+
+namespace varnex {
+
+namespace {
+
+BestPattern ScoreEveryPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
+  BestPattern best;
+  for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {
+    PatternClass& p = *knowledge.Patterns[i];
+    const int32_t s = Score(brain, p, input);
+    if (s > best.score) {  // in mode order, so a tie keeps the earlier pattern
+      best.score = s;
+      best.winner = &p;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+BestPattern ChooseBestPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
+  int index = -1;
+  int32_t score = kScoreFloor;
+  if (brain.FastPath && FastBestPattern(brain, knowledge, input, index, score))
+    return {index >= 0 ? knowledge.Patterns[static_cast<std::size_t>(index)].get() : nullptr, score};
+  return ScoreEveryPattern(brain, knowledge, input);
+}
+
+void ResetVolition(KnowledgeClass& knowledge) {
+  for (PatternClass* p : knowledge.VolitionMarked) p->LastVolition = 0;
+  knowledge.VolitionMarked.clear();
+}
+
+}  // namespace varnex

@@ -1,0 +1,226 @@
+// BrainClass: one loaded brain, its registries and the operations that
+// enter records into them. The input cycle, the trace channel and the
+// answer path are defined in input_cycle.cpp; volition in the matcher.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/records/named_objects.h"
+#include "engine/records/records.h"
+#include "engine/records/collection.h"
+
+namespace varnex {
+
+using TextHandler = std::function<void(const std::string&)>;
+
+// The periodic one-second timer that drives volition. The engine owns no
+// timer: the front end implements this and calls VolitionTick.
+class VolitionTimerInterface {
+ public:
+  virtual ~VolitionTimerInterface() = default;
+  virtual void Start(int intervalMs) = 0;
+  virtual void Stop() = 0;
+};
+
+// What a brain may only do with the user's consent: its text can come from
+// anywhere, and these run code.
+enum class Permission { StartProgram, LoadLibrary };
+using PermissionHandler = std::function<bool(Permission, const std::string& what)>;
+
+// Bounds on the work one input may do, so that a brain that loops or grows
+// without end is stopped cleanly instead of hanging or exhausting memory.
+struct RunLimits {
+  // An input (or a volition tick, or the Initialize or Finalize clauses)
+  // that runs longer is stopped. 0 means no limit.
+  double Seconds = 10;
+  // The longest text a tag expansion may build, in bytes.
+  std::size_t ValueBytes = std::size_t{4} << 20;
+  // The most members one collection may hold.
+  std::size_t CollectionMembers = 1000000;
+};
+
+struct CollectionEntry {
+  std::string Name;  // the registry key, as first registered
+  std::unique_ptr<DataCollectionClass> Collection;
+};
+
+class BrainClass final : public ObjectClass {
+ public:
+  explicit BrainClass(TextHandler outputHandler = nullptr);
+  ~BrainClass();
+
+  // ---- fields ----
+  std::string MyName;
+  int32_t CurrentMode = -1;
+  int32_t CurrentState = -1;
+  int32_t CurrentProc = -1;
+  std::vector<std::string> ProcNames;
+  OwnedList<ProcClass> Procs;
+  std::vector<std::string> KnowledgeNames;
+  OwnedList<KnowledgeClass> Knowledge;
+  std::vector<std::string> FactNames;
+  std::vector<std::string> FactValues;
+  std::vector<std::string> StateNames;
+  TextHandler OutputHandler;
+  std::vector<CollectionEntry> Collections;  // sorted by name, ignoring case
+  bool HasVolition = false;
+  double LastInput = 0;
+  VolitionTimerInterface* VolitionTimer = nullptr;  // installed by the front end
+  bool ShowBlankOutput = false;
+  NamedObjectRegistry NamedObjects;
+  std::vector<PatternClass*> DoBefore;
+  std::vector<PatternClass*> DoAfter;
+  std::string LastPatternName;
+  std::string LastStepPatternName;
+  std::string LastFragmentName;
+  std::string LastResponseName;
+  std::string LastTaskName;
+  std::string LastKnowledgeName;
+  std::vector<std::string> ProcStackNames;
+  std::vector<std::string> ProcStackSteps;
+  // Loaded libraries by upper-case file name, sorted; released with the brain.
+  std::vector<std::pair<std::string, void*>> Libraries;
+  std::deque<std::string> InputHistory;   // newest first, at most 100
+  std::deque<std::string> OutputHistory;  // newest first, at most 100
+  std::vector<std::string> Outputs;       // answers kept while there is no handler
+  TextHandler TraceLog;
+  bool TraceOn = false;
+  // Front-end hooks of the Language reader: its message boxes, one text
+  // each, and its progress reports.
+  TextHandler ReaderMessage;
+  TextHandler LanguageProgress;
+  // Answers through the index of each mode rather than by scoring every
+  // pattern; the results are the same. Off for the reference behaviour.
+  bool FastPath = true;
+  // Asked before a program starts or a library loads; without a handler
+  // nothing is allowed.
+  PermissionHandler AskPermission;
+  // How deeply Submit This and Do Response For are nested right now, and
+  // how much nested and task work the outermost running operation has done:
+  // a brain that re-enters itself or loops is cut off by these counts.
+  int NestingDepth = 0;
+  long NestedRuns = 0;
+  long TasksRun = 0;
+  RunLimits Limits;
+  // Failures that one action or tag met and that did not stop the input
+  // (a division by zero, a value past its limit), one text each. At most
+  // kErrorsShownPerRun reach the handler per outermost operation; the trace
+  // has them all.
+  TextHandler ErrorHandler;
+  std::vector<std::string> Errors;  // reported errors kept while there is no handler
+  static constexpr int kErrorsShownPerRun = 10;
+  // While above 0, failures are not reported: the trace expands a response's
+  // fields once more for display, and its failures would repeat those of
+  // the action itself.
+  int ErrorsMuted = 0;
+  // Called from the engine's safe points while an operation runs, at most
+  // every 50 ms, with the seconds since it began: a front end that runs the
+  // engine on its window thread can show that it is busy and offer Stop.
+  std::function<void(double seconds)> WhileBusy;
+
+  // ---- registries ----
+  void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
+  void AddState(std::string_view name);
+  void AddFact(std::string_view name, std::string_view value);
+  void AddCollection(std::string_view name, std::unique_ptr<DataCollectionClass> collection);
+  void AddProc(std::string_view name, std::unique_ptr<ProcClass> proc);
+  void PushProcCall();
+  void PopProcCall();
+
+  int IndexOfKnowledge(std::string_view name) const;
+  int IndexOfState(std::string_view name) const;
+  int IndexOfProc(std::string_view name) const;
+  int IndexOfFact(std::string_view name) const;
+  DataCollectionClass* FindCollection(std::string_view name) const;
+  // Removes a collection from the registry; returns it (null when absent).
+  std::unique_ptr<DataCollectionClass> TakeCollection(DataCollectionClass* collection);
+
+  // The value of a fact, or "#" when there is none.
+  std::string GetFact(std::string_view name) const;
+  // The current state's name; empty when no (valid) state is current.
+  std::string CurrentStateName() const;
+  // The records at the current indices, or null when the index is -1 or
+  // outside its registry (self-modification can set any number).
+  KnowledgeClass* CurrentKnowledge() const;
+  ProcClass* CurrentProcedure() const;
+
+  // The whole input cycle, for Submit This: the cycle is built above the
+  // actions that submit, so it installs itself here whenever it runs.
+  void (*SubmitInput)(BrainClass& brain, const std::string& input) = nullptr;
+
+  // ---- the answer path, the trace channel and the histories (output.cpp) ----
+  void Output(const std::string& text);
+  void TraceStart(TextHandler log);
+  void TraceStop();
+  void Trace(const std::string& line) {
+    if (TraceOn && TraceLog) TraceLog(line);
+  }
+  std::string InputAt(std::string_view index) const;
+  std::string OutputAt(std::string_view index) const;
+  // LastInput := now, always strictly later than before, so that member
+  // caches keyed on it never survive into the next input.
+  void StampLastInput();
+
+  // ---- long runs (run_control.cpp) ----
+  // Asks the running operation to stop at its next safe point; it then
+  // throws InputStopped. Safe to call from a signal handler or another
+  // thread. A request made while nothing runs is forgotten.
+  void RequestStop() noexcept { stopRequested_.store(true, std::memory_order_relaxed); }
+  // A safe point: throws InputStopped when a stop was requested or the run
+  // is past its time limit, and lets the front end know the engine is busy.
+  void CheckRun();
+  // Reports one action's or tag's failure: traced, and shown through
+  // ErrorHandler within the per-run allowance.
+  void ReportError(const std::string& message);
+  // True while an operation of this brain runs.
+  bool Busy() const { return busyDepth_ > 0; }
+
+  // ---- record lifetime ----
+  // Takes a record out of the brain for good: it and everything it owns are
+  // marked retired and dropped from NamedObjects, DoBefore and DoAfter. It is
+  // destroyed when the outermost running operation of the brain ends.
+  void Retire(AnyRecord record);
+  // Keeps a record that could not be attached anywhere (a collection or
+  // procedure without a name, for instance) alive as long as the brain.
+  void KeepUnattached(AnyRecord record);
+
+  // Marks the brain busy for the duration of an operation that may hold
+  // references to records while actions retire them.
+  class BusyScope {
+   public:
+    explicit BusyScope(BrainClass& brain) : brain_(brain) {
+      if (brain_.busyDepth_++ == 0) brain_.BeginRun();
+    }
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    BrainClass& brain_;
+  };
+
+ private:
+  void BeginRun();
+
+  int busyDepth_ = 0;
+  std::atomic<bool> stopRequested_{false};
+  double runStart_ = 0;     // monotonic seconds
+  double lastBusyCall_ = 0;
+  int errorsShown_ = 0;
+  std::vector<AnyRecord> graveyard_;
+  std::vector<AnyRecord> unattached_;
+  std::unordered_map<std::string, int> factIndex_;  // upper-cased name -> index
+};
+
+// Inserts at the front of a history and keeps at most 100 entries.
+void PushHistory(std::deque<std::string>& history, const std::string& text);
+
+}  // namespace varnex

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "engine/base/errors.h"
+#include "engine/actions/answer.h"
+#include "engine/matching/match.h"
+#include "engine/matching/score.h"
+#include "support/language_support.h"
+#include "support/test_support.h"
+
+namespace varnex {
+namespace {
+
+PatternClass& FirstPattern(BrainClass& b) { return *b.Knowledge[0]->Patterns[0]; }
+
+TEST(Answer, TheFloorNeverAnswers) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b, "For-Mode 0,0\n  Fragment CUSTOM,0,30000, {x}, {}, {}\n  Response {low},Just Text,{},{}\n");
+  Answer(*b, *b->CurrentKnowledge(), "y");
+  FirstPattern(*b).Fragments[0]->Penalty = 29999;
+  Touch(&FirstPattern(*b));  // a change made behind the engine's back
+  Answer(*b, *b->CurrentKnowledge(), "y");
+  EXPECT_EQ(rec.answers, (Lines{"Sorry, I can't answer you because I don't know anything at all yet...", "low"}));
+}
+
+TEST(Answer, OverflowingScoreIsAnErrorAndTheBrainStaysUsable) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 2147483647,0\n"
+             "  Fragment AND,0,0, {x}, {}, {}\n"
+             "  Response {never},Just Text,{},{}\n");
+  EXPECT_THROW(Answer(*b, *b->CurrentKnowledge(), "x"), EngineError);
+  FirstPattern(*b).OrderBonus = 0;
+  Touch(&FirstPattern(*b));
+  Answer(*b, *b->CurrentKnowledge(), "x");
+  EXPECT_EQ(rec.answers, (Lines{"never"}));
+}
+
+TEST(Answer, ResetsVolitionAndRecordsTheKnowledge) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b, "Name-Object {main}\nFor-Mode 0,0\n  Response {x},Just Text,{},{}\n");
+  SetLastVolition(FirstPattern(*b), 123);
+  Answer(*b, *b->CurrentKnowledge(), "a");
+  EXPECT_EQ(FirstPattern(*b).LastVolition, 0);
+  EXPECT_EQ(b->LastKnowledgeName, "main");
+}
+
+}  // namespace
+}  // namespace varnex
