@@ -9,13 +9,8 @@
 #include <unistd.h>
 
 #include "console/commands.h"
-#include "engine/cycle/input_cycle.h"
 #include "console/terminal.h"
-#include "engine/records/brain.h"
-#include "engine/base/random.h"
-#include "engine/template/word_database.h"
-#include "engine/language/reader.h"
-#include "engine/language/writer.h"
+#include "engine/varnex.h"
 
 namespace varnex {
 namespace {
@@ -42,12 +37,12 @@ class ConsoleTimer : public VolitionTimerInterface {
 // program; a second one while that stop is pending ends the program as
 // usual. While the program waits for input it ends the conversation as the
 // end of input does, so --save and the Finalize clauses still run.
-std::atomic<BrainClass*> gRunning{nullptr};
+std::atomic<Brain*> gRunning{nullptr};
 volatile std::sig_atomic_t gInterruptsThisCall = 0;
 volatile std::sig_atomic_t gQuit = 0;
 
 void OnInterrupt(int) {
-  BrainClass* brain = gRunning.load();
+  Brain* brain = gRunning.load();
   if (!brain) {
     gQuit = 1;
     return;
@@ -69,18 +64,15 @@ void CatchInterrupts() {
   sigaction(SIGINT, &sa, nullptr);
 }
 
-// Runs one engine call; an error escaping the engine (a stopped input, a
-// scoring error) is reported and the conversation goes on.
+// Runs one engine call; a run that was stopped or failed is reported and
+// the conversation goes on.
 template <class F>
-void Guarded(BrainClass& brain, F&& f) {
+void Guarded(Brain& brain, F&& f) {
   gInterruptsThisCall = 0;
   gRunning = &brain;
-  try {
-    f();
-  } catch (const std::exception& e) {
-    PrintLine(stderr, std::string("Error: ") + e.what());
-  }
+  const RunResult result = f();
   gRunning = nullptr;
+  if (!result.Done()) PrintLine(stderr, "Error: " + result.message);
 }
 
 bool ReadPipedLine(std::string& line) {
@@ -92,7 +84,7 @@ bool ReadPipedLine(std::string& line) {
 }  // namespace
 
 int RunChat(const ConsoleOptions& options) {
-  if (options.seed) FixRandomSeed(*options.seed);
+  if (options.seed) FixRandomSeed(static_cast<uint64_t>(*options.seed));
   const std::string path = options.brain.empty() ? DemoBrainPath() : options.brain;
 
   const bool interactive = ::isatty(STDIN_FILENO);
@@ -106,24 +98,25 @@ int RunChat(const ConsoleOptions& options) {
       PrintLine(stdout, line);
   };
 
-  BrainClass brain([&](const std::string& text) {
+  Brain brain;
+  brain.On().answer = [&](const std::string& text) {
     if (!text.empty()) print("[Varnex]: " + text);
-  });
-  brain.FastPath = !options.reference;
-  if (options.timeLimit) brain.Limits.Seconds = *options.timeLimit;
-  if (options.valueLimit) brain.Limits.ValueBytes = *options.valueLimit;
-  if (options.collectionLimit) brain.Limits.CollectionMembers = *options.collectionLimit;
+  };
+  brain.SetFastPath(!options.reference);
+  if (options.timeLimit) brain.Limits().Seconds = *options.timeLimit;
+  if (options.valueLimit) brain.Limits().ValueBytes = *options.valueLimit;
+  if (options.collectionLimit) brain.Limits().CollectionMembers = *options.collectionLimit;
   // Failures of single tags and tasks: reported, and the input goes on.
-  brain.ErrorHandler = [](const std::string& text) { PrintLine(stderr, "Error: " + text); };
+  brain.On().error = [](const std::string& text) { PrintLine(stderr, "Error: " + text); };
   CatchInterrupts();
   ConsoleTimer timer;
-  brain.VolitionTimer = &timer;
-  brain.ReaderMessage = [](const std::string& text) { PrintLine(stderr, text); };
-  if (options.trace) brain.TraceStart([](const std::string& line) { PrintLine(stderr, line); });
+  brain.SetVolitionTimer(&timer);
+  brain.On().readerMessage = [](const std::string& text) { PrintLine(stderr, text); };
+  if (options.trace) brain.SetTrace([](const std::string& line) { PrintLine(stderr, line); });
   // Programs and libraries run only when the user said so; the first refusal
   // of each kind says how to allow it.
   bool toldPrograms = false, toldLibraries = false;
-  brain.AskPermission = [&](Permission kind, const std::string&) {
+  brain.On().permission = [&](Permission kind, const std::string&) {
     const bool programs = kind == Permission::StartProgram;
     if (programs ? options.allowPrograms : options.allowLibraries) return true;
     bool& told = programs ? toldPrograms : toldLibraries;
@@ -137,21 +130,20 @@ int RunChat(const ConsoleOptions& options) {
   // The word database opens once, with the first folder it is given: the
   // one named on the command line, or the shipped one for the demo brain.
   if (options.words)
-    AskMentavo("", *options.words + (options.words->ends_with('/') ? "" : "/"));
+    OpenWordDatabase(*options.words);
   else if (options.brain.empty())
-    AskMentavo("", ShippedWordDatabasePath());
+    OpenWordDatabase(ShippedWordDatabasePath());
 
   if (!BrainFileOpens(path)) return 1;
-  Guarded(brain, [&] { LoadLanguageFile(brain, path); });
-  Guarded(brain, [&] { ClauseInit(brain); });
-  Guarded(brain, [&] { StartVolition(brain); });
+  Guarded(brain, [&] { return brain.ReadFile(path); });
+  Guarded(brain, [&] { return brain.Start(); });
 
   std::string line;
   while (!gQuit) {
     if (terminal) {
       auto got = terminal->ReadLine(
           [&] {
-            if (timer.Running()) Guarded(brain, [&] { VolitionTick(brain); });
+            if (timer.Running()) Guarded(brain, [&] { return brain.Tick(); });
           },
           [] { return gQuit != 0; });
       if (!got) break;
@@ -160,7 +152,7 @@ int RunChat(const ConsoleOptions& options) {
       break;
     }
     if (!terminal) PrintLine(stdout, "[user]: " + line);
-    Guarded(brain, [&] { ProcessInput(brain, line); });
+    Guarded(brain, [&] { return brain.Answer(line); });
   }
 
   // Keep the brain alive a while after the last input, so that it can speak
@@ -168,19 +160,18 @@ int RunChat(const ConsoleOptions& options) {
   // full second apart even when one comes late, as a periodic timer's are.
   for (int second = 1; second <= options.idle && !gQuit; ++second) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    if (timer.Running()) Guarded(brain, [&] { VolitionTick(brain); });
+    if (timer.Running()) Guarded(brain, [&] { return brain.Tick(); });
   }
 
   int status = 0;
   if (options.save) {
-    std::string error = SaveLanguageFile(brain, *options.save);
+    std::string error = brain.Save(*options.save);
     if (!error.empty()) {
       PrintLine(stderr, error);
       status = 1;
     }
   }
-  Guarded(brain, [&] { ClauseFinal(brain); });
-  Guarded(brain, [&] { StopVolition(brain); });
+  Guarded(brain, [&] { return brain.Stop(); });
   return status;
 }
 

@@ -3,37 +3,29 @@
 #include <exception>
 
 #include "console/commands.h"
-#include "engine/records/brain.h"
-#include "engine/language/reader.h"
-#include "engine/language/writer.h"
-#include "platform/text_file.h"
+#include "engine/varnex.h"
 
 namespace varnex {
 
 bool BrainFileOpens(const std::string& path) {
-  LineReader probe;
-  if (probe.Open(path)) return true;
-  std::fprintf(stderr, "Could not open file: %s\n", path.c_str());
+  const auto problem = Brain::CannotOpen(path);
+  if (!problem) return true;
+  std::fprintf(stderr, "%s\n", problem->c_str());
   std::fflush(stderr);
   return false;
 }
 
 int RunFmt(const ConsoleOptions& options) {
   if (!BrainFileOpens(options.brain)) return 1;
-  BrainClass brain;
-  brain.ReaderMessage = [](const std::string& text) {
+  Brain brain;
+  brain.On().readerMessage = [](const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
   };
-  try {
-    LoadLanguageFile(brain, options.brain);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "Error: %s\n", e.what());
-  }
-  std::vector<std::string> lines;
-  SaveLanguageText(brain, lines);
-  for (const auto& l : lines) {
+  const RunResult read = brain.ReadFile(options.brain);
+  if (!read.Done()) std::fprintf(stderr, "Error: %s\n", read.message.c_str());
+  for (const auto& l : brain.Text()) {
     std::fwrite(l.data(), 1, l.size(), stdout);
     std::fputs("\r\n", stdout);
   }

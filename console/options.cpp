@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include "engine/base/numbers.h"
 #include "platform/text_file.h"
 
 namespace varnex {

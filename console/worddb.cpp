@@ -2,17 +2,14 @@
 #include <cstdio>
 
 #include "console/commands.h"
-#include "engine/template/word_database.h"
-#include "engine/template/word_database_builder.h"
+#include "engine/varnex.h"
 #include "platform/text_file.h"
 
 namespace varnex {
 
 int RunWordDb(const ConsoleOptions& options) {
   if (options.command == ConsoleOptions::Command::WordDbAsk) {
-    std::string dir = options.operands[0];
-    if (!dir.ends_with('/')) dir += '/';
-    std::string answer = AskMentavo(options.operands[1], dir);
+    std::string answer = AskWordDatabase(options.operands[0], options.operands[1]);
     std::fwrite(answer.data(), 1, answer.size(), stdout);
     std::fputc('\n', stdout);
     return 0;

@@ -1,0 +1,156 @@
+// The front door of the Varnex engine: everything a program needs to read,
+// run, inspect and save brains, and the only engine header a front end
+// includes. The console, the desktop and the C interface (varnex_c.h) are
+// all built on it; nothing here exposes the brain's records.
+//
+// A Brain owns one brain. The engine owns no thread, timer or event loop:
+// the host calls Answer for each input and Tick once a second while the
+// volition timer it installed runs, and receives answers, trace lines and
+// messages through the handlers it installed. Calls on one Brain must not
+// overlap, except RequestStop, which may come from a signal handler or
+// another thread. Different Brains are independent.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/base/host.h"
+
+namespace varnex {
+
+class BrainClass;
+class BrainVisitor;
+
+using TextHandler = std::function<void(const std::string&)>;
+
+// What the engine tells its host. Every handler is optional.
+struct Handlers {
+  TextHandler answer;         // each answer, as the brain gives it (possibly empty)
+  TextHandler readerMessage;  // a problem in Language text, one message each
+  TextHandler progress;       // progress of reading and writing
+  // A failure of one tag or task (a division by zero, a value past its
+  // limit): the run goes on. At most ten per run, then one notice.
+  TextHandler error;
+  // Asked before a program starts or a library loads; without a handler
+  // nothing is allowed.
+  std::function<bool(Permission, const std::string& what)> permission;
+  // Called now and then while a run goes on, with the seconds it has taken
+  // so far; a host that runs the engine on its window thread can show that
+  // it is busy and offer RequestStop.
+  std::function<void(double seconds)> whileBusy;
+};
+
+// How a run ended.
+enum class Outcome {
+  Done,     // ran to its end (failures of single tags or tasks included)
+  Stopped,  // stopped by RequestStop or the time limit
+  Failed,   // ended by an error of scoring itself (a score past 32 bits)
+};
+struct RunResult {
+  Outcome outcome = Outcome::Done;
+  std::string message;  // why it stopped or failed
+  bool Done() const { return outcome == Outcome::Done; }
+};
+
+class Brain {
+ public:
+  // A new brain with its default mode and state, as Clear makes it.
+  explicit Brain(Handlers handlers = {});
+  ~Brain();
+  Brain(const Brain&) = delete;
+  Brain& operator=(const Brain&) = delete;
+
+  // The handlers; they may be changed at any time between calls.
+  Handlers& On() { return handlers_; }
+  // Trace lines go to `trace` while it is set; tracing is off without one.
+  void SetTrace(TextHandler trace);
+  void SetVolitionTimer(VolitionTimerInterface* timer);
+  RunLimits& Limits();
+  // Off: every clause of a mode is scored in turn instead of through the
+  // mode's index. The answers are the same; the reference for testing.
+  void SetFastPath(bool on);
+
+  // ---- reading and writing ----
+  // "Could not open file: PATH" when the file cannot be read as a brain.
+  static std::optional<std::string> CannotOpen(const std::string& path);
+  // Adds the file's (or the lines') statements to this brain. Problems go
+  // to the reader-message handler; reading goes on past them.
+  RunResult ReadFile(const std::string& path);
+  RunResult ReadText(const std::vector<std::string>& lines);
+  // The brain as Language text, one line each, without line ends.
+  std::vector<std::string> Text();
+  // Writes the brain to `path` atomically; the error, or empty on success.
+  std::string Save(const std::string& path);
+
+  // ---- running ----
+  RunResult Start();  // the Initialize clauses answer; the volition timer starts
+  RunResult Stop();   // the Finalize clauses answer; the volition timer stops
+  RunResult Answer(const std::string& input);
+  RunResult Tick();   // one beat of the volition timer
+  // Asks the running call to stop at its next safe point.
+  void RequestStop() noexcept;
+  bool Busy() const;
+
+  // ---- looking inside ----
+  void Visit(BrainVisitor& visitor) const;
+
+ private:
+  void Install();
+  std::unique_ptr<BrainClass> brain_;
+  Handlers handlers_;
+};
+
+// A read-only walk over a brain, in the order of the brain's own registers:
+// its registers, named objects, states, collections, facts, procedures with
+// their steps and clauses, and the modes with their clauses. A record that
+// holds others is followed by them and then by Leave().
+class BrainVisitor {
+ public:
+  struct Fragment {
+    std::string_view relation, word, name, objectName;
+  };
+  struct Response {
+    std::string_view type, text, objectName;
+  };
+
+  virtual ~BrainVisitor() = default;
+  virtual void Registers(std::string_view /*myName*/, int /*currentMode*/, int /*currentState*/, int /*currentProc*/) {}
+  virtual void NamedObject(std::string_view /*name*/) {}
+  virtual void State(std::string_view /*name*/) {}
+  virtual void Collection(std::string_view /*name*/, const std::vector<std::string>& /*members*/) {}
+  virtual void Fact(std::string_view /*name*/, std::string_view /*value*/) {}
+  virtual void ProcedureName(std::string_view /*name*/) {}
+  virtual void Procedure(std::string_view /*name*/, std::string_view /*objectName*/) {}  // then its steps, Leave
+  virtual void Step(std::string_view /*name*/, std::string_view /*objectName*/) {}       // then its clauses, Leave
+  virtual void StepClause(int /*number*/, std::string_view /*objectName*/) {}            // then fragments, responses, Leave
+  virtual void ModeName(std::string_view /*name*/) {}
+  virtual void Mode(std::string_view /*name*/, std::string_view /*objectName*/) {}       // then its clauses, Leave
+  // Then its fragments, responses, thresholds and state responses, Leave.
+  virtual void Clause(int /*number*/, int32_t /*hits*/, std::string_view /*objectName*/) {}
+  virtual void WordFragment(const Fragment& /*fragment*/) {}
+  virtual void ResponseRecord(const Response& /*response*/) {}  // then its tasks, Leave
+  virtual void Task(const Response& /*task*/) {}
+  virtual void Threshold(int32_t /*from*/, int32_t /*to*/, std::string_view /*objectName*/) {}  // then responses, Leave
+  virtual void StateResponse(std::string_view /*state*/, std::string_view /*objectName*/) {}  // then responses, Leave
+  virtual void Leave() {}
+};
+
+// ---- the process as a whole ----
+// Fixes the random generator's seed, so that a run repeats exactly.
+void FixRandomSeed(uint64_t seed);
+// The word database: opened once per process, with the first folder given
+// (Ask Mentavo in a brain, or these calls).
+void OpenWordDatabase(const std::string& folder);
+std::string AskWordDatabase(const std::string& folder, const std::string& question);
+// Builds the three files of a word database in `folder` from sentences, one
+// per line; reports skipped sentences in `messages`; returns the error, or
+// empty on success. (Defined with the word database itself.)
+std::string BuildWordDatabase(const std::vector<std::string>& sentences, const std::string& folder,
+                              std::vector<std::string>& messages);
+
+}  // namespace varnex
