@@ -1,3 +1,5 @@
+// The varnex program's command line, and where the shipped brain and word
+// database live (beside the installed program, or in the source tree).
 #include "console/options.h"
 
 #include <unistd.h>

@@ -1,3 +1,5 @@
+// Line input on a terminal through libedit's callback interface, so that the
+// volition tick can run while the user types.
 #include "console/terminal.h"
 
 #include <cerrno>

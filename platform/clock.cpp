@@ -1,3 +1,5 @@
+// The clock as day counts with the time of day as fraction, the local civil
+// calendar, and a monotonic clock for measuring runs.
 #include "platform/clock.h"
 
 #include <cmath>

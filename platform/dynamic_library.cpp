@@ -1,3 +1,5 @@
+// Outside libraries through dlopen: a bare name of a file in the current
+// folder loads that file, otherwise the system's search.
 #include "platform/dynamic_library.h"
 
 #include <dlfcn.h>

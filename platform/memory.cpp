@@ -1,3 +1,4 @@
+// Handing freed memory back to the system after a large build.
 #include "platform/memory.h"
 
 #include <cstdlib>  // defines __GLIBC__ where the C library is glibc

@@ -1,3 +1,5 @@
+// Starting a program without a shell: the command line split as a desktop
+// would split it, posix_spawnp, and a detached waiter that reaps it.
 #include "platform/program_start.h"
 
 #include <spawn.h>

@@ -1,3 +1,6 @@
+// Text files. Reading accepts LF and CR LF and refuses pipes and devices;
+// saving writes a temporary file without a name, then names and renames it
+// over the target only when everything was written and synced.
 #include "platform/text_file.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// A mode answers: the one choice of clause (best_pattern.h), then the
+// winner responds and volition counts again from this input.
 #include "engine/actions/answer.h"
 
 #include "engine/actions/respond.h"

@@ -1,3 +1,7 @@
+// The actions that change the brain's registers: mode and state changes and
+// the collection operations. Collections grow only within the brain's
+// limit, and an operation that would pass it changes nothing (or, for one
+// member at a time, stops at the limit) and raises the engine's error.
 #include "engine/actions/brain_state_actions.h"
 
 #include <memory>

@@ -1,3 +1,6 @@
+// Reaching outside the brain: programs, log files and library calls. Each
+// asks for the host's consent first where it runs code, and a failure of
+// the outside world is ignored, never raised: the brain goes on.
 #include "engine/actions/external_actions.h"
 
 #include <cstdint>

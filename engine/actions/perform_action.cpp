@@ -1,6 +1,9 @@
 // What each response type does. Fields are expanded in the order the
 // response-type table gives, because tags can change the brain or draw at
 // random.
+#include <algorithm>
+#include <array>
+
 #include "engine/actions/action_context.h"
 #include "engine/actions/brain_state_actions.h"
 #include "engine/actions/external_actions.h"
@@ -57,139 +60,193 @@ void DoResponseFor(BrainClass& brain, const std::string& name) {
 
 }  // namespace
 
-void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& f, bool asTask, std::string& text) {
-  BrainClass& brain = ctx.brain;
-  switch (type) {
-    case rt::None:
-      if (!asTask) text.clear();
-      break;
-    case rt::JustText:
-      if (asTask) brain.Output(text);
-      break;
-    case rt::ModeChange: SwitchMode(brain, ctx.Expand(f.TheName)); break;
-    case rt::Nested:
-      // Nothing in a brain sets the nested knowledge; without one a Nested
-      // response only outputs its text.
-      if (!asTask && ctx.response.NestedKnowledge) Answer(brain, *ctx.response.NestedKnowledge, ctx.input);
-      break;
-    case rt::Assignment: {
-      std::string value = ctx.Expand(f.TheValue);
-      brain.AddFact(ctx.Expand(f.TheName), value);
-      break;
-    }
-    case rt::ResetHits:
-      if (ctx.pattern) ctx.pattern->HitCount = 0;
-      break;
-    case rt::StateChange: SwitchState(brain, ctx.Expand(f.TheName)); break;
-    case rt::ResetState: ResetState(brain); break;
-    case rt::TaskList:
-      if (!asTask) ExecuteTasks(brain, ctx.response, ctx.input);
-      break;
-    case rt::ResetKMHits:
-      if (ctx.pattern && ctx.pattern->Owner) ResetHitsOf(*ctx.pattern->Owner);
-      break;
-    case rt::ResetBrainHits:
-      for (auto& k : brain.Knowledge) ResetHitsOf(*k);
-      break;
-    case rt::AddToCollection: {
-      std::string member = ctx.Expand(f.TheValue);
-      AddToCollection(brain, ctx.Expand(f.TheName), member);
-      break;
-    }
-    case rt::RemoveFromCollection: {
-      std::string member = ctx.Expand(f.TheValue);
-      RemoveFromCollection(brain, ctx.Expand(f.TheName), member);
-      break;
-    }
-    case rt::Action: RunCommandLine(brain, f.TheName); break;  // exactly as written
-    case rt::LogThis: {
-      std::string line = ctx.Expand(f.TheValue);
-      LogThis(ctx.Expand(f.TheName), line);
-      break;
-    }
-    case rt::AskMentavo: {
-      std::string directory = ctx.Expand(f.TheValue);
-      text = AskMentavo(ctx.Expand(f.TheName), directory);
-      if (asTask) brain.Output(text);
-      break;
-    }
-    case rt::CallDLL: {
-      std::string argument = ctx.Expand(f.OutText);
-      std::string function = ctx.Expand(f.TheValue);
-      CallLibraryFunction(brain, argument, function, ctx.Expand(f.TheName));
-      break;
-    }
-    case rt::SubmitThis: {
-      std::string submitted = ctx.Expand(f.TheName);
-      // The input cycle installed itself when it began this run; a brain
-      // driven from below it (a response run on its own) cannot submit.
-      if (brain.SubmitInput) Nested(brain, "Submit This", [&] { brain.SubmitInput(brain, submitted); });
-      break;
-    }
-    case rt::SelfModify: {
-      std::string value = ctx.Expand(f.TheValue);
-      std::string field = ctx.Expand(f.TheName);
-      SetObjectField(brain, ctx.Expand(f.OutText), field, value);
-      break;
-    }
-    case rt::DeleteObject: DeleteObject(brain, ctx.Expand(f.OutText)); break;
-    case rt::MakeCode: MakeCode(brain, ctx.Expand(f.OutText)); break;
-    case rt::DoResponseFor: DoResponseFor(brain, ctx.Expand(f.TheName)); break;
-    case rt::CreateAutoPattern: {
-      std::string answer = ctx.Expand(f.TheValue);
-      std::string weight = ctx.Expand(f.TheName);
-      CreateAutoPattern(brain, ctx.Expand(f.OutText), weight, answer);
-      break;
-    }
-    case rt::AddResponse: AddResponseToLastPattern(brain, ctx.Expand(f.OutText)); break;
-    case rt::AddFragment: {
-      std::string weight = ctx.Expand(f.TheName);
-      AddFragmentToLastPattern(brain, ctx.Expand(f.OutText), weight);
-      break;
-    }
-    case rt::StartProc: StartProcedure(brain, ctx.Expand(f.TheName)); break;
-    case rt::GotoStep: GotoStep(brain, ctx.Expand(f.TheName)); break;
-    case rt::HaltProc: HaltProcedure(brain); break;
-    case rt::CallProc: CallProcedure(brain, ctx.Expand(f.TheName)); break;
-    case rt::ProcReturn: brain.PopProcCall(); break;
-    case rt::LoadCollection: {
-      std::string file = ctx.Expand(f.TheValue);
-      LoadCollection(brain, ctx.Expand(f.TheName), file);
-      break;
-    }
-    case rt::SaveCollection: {
-      std::string file = ctx.Expand(f.TheValue);
-      SaveCollection(brain, ctx.Expand(f.TheName), file);
-      break;
-    }
-    case rt::ClearCollection: ClearCollection(brain, ctx.Expand(f.TheName)); break;
-    case rt::ParseCollection: {
-      std::string searched = ctx.Expand(f.OutText);
-      std::string target = ctx.Expand(f.TheValue);
-      ParseCollection(brain, ctx.Expand(f.TheName), target, searched);
-      break;
-    }
-    case rt::MergeCollection: {
-      std::string target = ctx.Expand(f.TheValue);
-      MergeCollection(brain, ctx.Expand(f.TheName), target);
-      break;
-    }
-    case rt::WordsToCollection: {
-      std::string collection = ctx.Expand(f.TheName);
-      WordsToCollection(brain, ctx.Expand(f.OutText), collection);
-      break;
-    }
-    case rt::SetUnsorted: SetUnsorted(brain, ctx.Expand(f.TheName)); break;
-    case rt::SetLabel:
-    case rt::Goto:
-    case rt::BranchIf:
-      // Labels and jumps belong to task lists; as a response they are unknown.
-      if (!asTask) text = kUnknownResponseType;
-      break;
-    default:
-      if (type >= rt::Count && !asTask) text = kUnknownResponseType;
-      break;
-  }
+// One function per response type, in the order of the type numbers. Each
+// reads the fields it needs, in the order the type's action reads them
+// (expanding a field can draw at random or change the brain).
+namespace {
+
+// Everything an action function is given: the context, the fields, whether
+// it runs as a task, and the output text it may change.
+struct Act {
+  ActionContext& ctx;
+  const ActionFields& f;
+  bool asTask;
+  std::string& text;
+  BrainClass& brain() const { return ctx.brain; }
+  std::string Name() const { return ctx.Expand(f.TheName); }
+  std::string Value() const { return ctx.Expand(f.TheValue); }
+  std::string Out() const { return ctx.Expand(f.OutText); }
+};
+
+void NoneAction(Act& a) {
+  if (!a.asTask) a.text.clear();
+}
+void JustTextAction(Act& a) {
+  if (a.asTask) a.brain().Output(a.text);
+}
+void ModeChangeAction(Act& a) { SwitchMode(a.brain(), a.Name()); }
+void NestedAction(Act& a) {
+  // Nothing in a brain sets the nested knowledge; without one a Nested
+  // response only outputs its text.
+  if (!a.asTask && a.ctx.response.NestedKnowledge) Answer(a.brain(), *a.ctx.response.NestedKnowledge, a.ctx.input);
+}
+void AssignmentAction(Act& a) {
+  std::string value = a.Value();
+  a.brain().AddFact(a.Name(), value);
+}
+void ActionAction(Act& a) { RunCommandLine(a.brain(), a.f.TheName); }  // exactly as written
+void ResetHitsAction(Act& a) {
+  if (a.ctx.pattern) a.ctx.pattern->HitCount = 0;
+}
+void StateChangeAction(Act& a) { SwitchState(a.brain(), a.Name()); }
+void ResetStateAction(Act& a) { ResetState(a.brain()); }
+void TaskListAction(Act& a) {
+  if (!a.asTask) ExecuteTasks(a.brain(), a.ctx.response, a.ctx.input);
+}
+void ResetKMHitsAction(Act& a) {
+  if (a.ctx.pattern && a.ctx.pattern->Owner) ResetHitsOf(*a.ctx.pattern->Owner);
+}
+void ResetBrainHitsAction(Act& a) {
+  for (auto& k : a.brain().Knowledge) ResetHitsOf(*k);
+}
+void AddToCollectionAction(Act& a) {
+  std::string member = a.Value();
+  AddToCollection(a.brain(), a.Name(), member);
+}
+void RemoveFromCollectionAction(Act& a) {
+  std::string member = a.Value();
+  RemoveFromCollection(a.brain(), a.Name(), member);
+}
+void SubmitThisAction(Act& a) {
+  std::string submitted = a.Name();
+  BrainClass& brain = a.brain();
+  // The input cycle installed itself when it began this run; a brain driven
+  // from below it (a response run on its own) cannot submit.
+  if (brain.SubmitInput) Nested(brain, "Submit This", [&] { brain.SubmitInput(brain, submitted); });
+}
+void LogThisAction(Act& a) {
+  std::string line = a.Value();
+  LogThis(a.Name(), line);
+}
+void StartProcAction(Act& a) { StartProcedure(a.brain(), a.Name()); }
+void GotoStepAction(Act& a) { GotoStep(a.brain(), a.Name()); }
+void HaltProcAction(Act& a) { HaltProcedure(a.brain()); }
+void AskMentavoAction(Act& a) {
+  std::string directory = a.Value();
+  a.text = AskMentavo(a.Name(), directory);
+  if (a.asTask) a.brain().Output(a.text);
+}
+void CallProcAction(Act& a) { CallProcedure(a.brain(), a.Name()); }
+void ProcReturnAction(Act& a) { a.brain().PopProcCall(); }
+void SelfModifyAction(Act& a) {
+  std::string value = a.Value();
+  std::string field = a.Name();
+  SetObjectField(a.brain(), a.Out(), field, value);
+}
+void LoadCollectionAction(Act& a) {
+  std::string file = a.Value();
+  LoadCollection(a.brain(), a.Name(), file);
+}
+void SaveCollectionAction(Act& a) {
+  std::string file = a.Value();
+  SaveCollection(a.brain(), a.Name(), file);
+}
+void ClearCollectionAction(Act& a) { ClearCollection(a.brain(), a.Name()); }
+void ParseCollectionAction(Act& a) {
+  std::string searched = a.Out();
+  std::string target = a.Value();
+  ParseCollection(a.brain(), a.Name(), target, searched);
+}
+void DeleteObjectAction(Act& a) { DeleteObject(a.brain(), a.Out()); }
+void MakeCodeAction(Act& a) { MakeCode(a.brain(), a.Out()); }
+void MergeCollectionAction(Act& a) {
+  std::string target = a.Value();
+  MergeCollection(a.brain(), a.Name(), target);
+}
+void DoResponseForAction(Act& a) { DoResponseFor(a.brain(), a.Name()); }
+void WordsToCollectionAction(Act& a) {
+  std::string collection = a.Name();
+  WordsToCollection(a.brain(), a.Out(), collection);
+}
+void CreateAutoPatternAction(Act& a) {
+  std::string answer = a.Value();
+  std::string weight = a.Name();
+  CreateAutoPattern(a.brain(), a.Out(), weight, answer);
+}
+void AddResponseAction(Act& a) { AddResponseToLastPattern(a.brain(), a.Out()); }
+void AddFragmentAction(Act& a) {
+  std::string weight = a.Name();
+  AddFragmentToLastPattern(a.brain(), a.Out(), weight);
+}
+void SetUnsortedAction(Act& a) { SetUnsorted(a.brain(), a.Name()); }
+// Labels and jumps belong to task lists, which handle them themselves; as a
+// response they are unknown.
+void TaskOnlyAction(Act& a) {
+  if (!a.asTask) a.text = kUnknownResponseType;
+}
+void CallDLLAction(Act& a) {
+  std::string argument = a.Out();
+  std::string function = a.Value();
+  CallLibraryFunction(a.brain(), argument, function, a.Name());
+}
+
+using ActionFunction = void (*)(Act&);
+// Filled by type, so that no entry can slip into another type's place.
+constexpr auto kActions = [] {
+  std::array<ActionFunction, rt::Count> t{};
+  t[rt::None] = NoneAction;
+  t[rt::JustText] = JustTextAction;
+  t[rt::ModeChange] = ModeChangeAction;
+  t[rt::Nested] = NestedAction;
+  t[rt::Assignment] = AssignmentAction;
+  t[rt::Action] = ActionAction;
+  t[rt::ResetHits] = ResetHitsAction;
+  t[rt::StateChange] = StateChangeAction;
+  t[rt::ResetState] = ResetStateAction;
+  t[rt::TaskList] = TaskListAction;
+  t[rt::ResetKMHits] = ResetKMHitsAction;
+  t[rt::ResetBrainHits] = ResetBrainHitsAction;
+  t[rt::AddToCollection] = AddToCollectionAction;
+  t[rt::RemoveFromCollection] = RemoveFromCollectionAction;
+  t[rt::SubmitThis] = SubmitThisAction;
+  t[rt::LogThis] = LogThisAction;
+  t[rt::StartProc] = StartProcAction;
+  t[rt::GotoStep] = GotoStepAction;
+  t[rt::HaltProc] = HaltProcAction;
+  t[rt::AskMentavo] = AskMentavoAction;
+  t[rt::CallProc] = CallProcAction;
+  t[rt::ProcReturn] = ProcReturnAction;
+  t[rt::SelfModify] = SelfModifyAction;
+  t[rt::LoadCollection] = LoadCollectionAction;
+  t[rt::SaveCollection] = SaveCollectionAction;
+  t[rt::ClearCollection] = ClearCollectionAction;
+  t[rt::ParseCollection] = ParseCollectionAction;
+  t[rt::DeleteObject] = DeleteObjectAction;
+  t[rt::MakeCode] = MakeCodeAction;
+  t[rt::MergeCollection] = MergeCollectionAction;
+  t[rt::DoResponseFor] = DoResponseForAction;
+  t[rt::WordsToCollection] = WordsToCollectionAction;
+  t[rt::CreateAutoPattern] = CreateAutoPatternAction;
+  t[rt::AddResponse] = AddResponseAction;
+  t[rt::AddFragment] = AddFragmentAction;
+  t[rt::SetUnsorted] = SetUnsortedAction;
+  t[rt::SetLabel] = TaskOnlyAction;
+  t[rt::Goto] = TaskOnlyAction;
+  t[rt::BranchIf] = TaskOnlyAction;
+  t[rt::CallDLL] = CallDLLAction;
+  return t;
+}();
+static_assert(std::ranges::all_of(kActions, [](ActionFunction f) { return f != nullptr; }),
+              "every response type has its action");
+
+}  // namespace
+
+void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text) {
+  Act act{ctx, fields, asTask, text};
+  if (type < kActions.size())
+    kActions[type](act);
+  else if (!asTask)
+    text = kUnknownResponseType;  // a number no response type has (Self Modify can set one)
 }
 
 }  // namespace varnex

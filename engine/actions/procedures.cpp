@@ -1,3 +1,7 @@
+// Procedures: while one is current, its current step's clauses answer the
+// input instead of the mode. Starting, calling and returning keep a call
+// stack of procedure and step names (names, not pointers, since a call
+// may outlive the records it names).
 #include "engine/actions/procedures.h"
 
 #include "engine/actions/resolve.h"

@@ -1,3 +1,6 @@
+// A response runs: its trace line, its output text, its type's action with
+// the action's failure contained (so that the output and the Do-After
+// clauses still come), and then the text goes out.
 #include "engine/actions/resolve.h"
 
 #include "engine/actions/action_context.h"

@@ -1,3 +1,6 @@
+// A clause responds: it counts the hit; a threshold whose range holds the
+// count, and then a state response of the current state, may replace its
+// own responses (the last that applies wins); one of them is drawn.
 #include "engine/actions/respond.h"
 
 #include <string>

@@ -1,3 +1,7 @@
+// Actions that change the brain's own definitions: clauses learnt from the
+// conversation, records deleted, Language text read from a collection.
+// A record that is running when it is deleted or replaced is retired, not
+// destroyed: it stays alive until the outermost operation ends.
 #include "engine/actions/self_modify.h"
 
 #include <algorithm>

@@ -1,3 +1,7 @@
+// Whole-word search. A candidate occurrence that has a word character on
+// either side is not a word: the search deletes it from its copy of the
+// text and goes on, so positions are those of the shrunken text, as the
+// matcher's order rule expects.
 #include "engine/base/find_word.h"
 
 #include <string>

@@ -1,3 +1,6 @@
+// The lenient number readers of the Language (decimal, and whole numbers
+// with hexadecimal forms), the general number format, and 32-bit arithmetic
+// that raises the engine's error on overflow instead of wrapping.
 #include "engine/base/numbers.h"
 
 #include <clocale>

@@ -1,3 +1,5 @@
+// The one random generator of the process. A fixed seed (tests, --seed)
+// stays fixed when brains are created, so that a run repeats exactly.
 #include "engine/base/random.h"
 
 #include <chrono>

@@ -1,3 +1,5 @@
+// Case folding (a to z only), trimming, case-insensitive search and the
+// one collation of every sorted registry.
 #include "engine/base/text_search.h"
 
 #include <cstring>

@@ -1,3 +1,6 @@
+// The automaton that finds every fixed text of a mode in one pass over the
+// input. Built as a trie with failure links, then laid out breadth first
+// so that a node's children are neighbours; reports are the keys' ids.
 #include "engine/matching/aho_corasick.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The one dispatcher between the mode's index and scoring every clause.
+// The index declines inputs it cannot answer exactly (those holding a tag);
+// the reference way is then used, and it never calls the index.
 #include "engine/matching/best_pattern.h"
 
 #include "engine/matching/fast_answer.h"

@@ -1,3 +1,6 @@
+// An External fragment: a function of an outside library gives the score.
+// Loading needs the host's consent; a missing library or function, or one
+// that throws, scores 0.
 #include "engine/matching/external_score.h"
 
 #include "engine/records/libraries.h"

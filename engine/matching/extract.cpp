@@ -1,3 +1,6 @@
+// EXTRACT fragments: a template of fixed words and ^Extr{NAME} slots is
+// matched against the input, and each slot's text becomes the fact NAME.
+// Nothing is stored unless the whole template matches.
 #include "engine/matching/extract.h"
 
 #include <string>

@@ -1,3 +1,8 @@
+// The mode's index and the fast way to answer. The index is valid while the
+// mode's Version has not moved since it was built; clauses appended after
+// that are scored in full until there are enough of them to rebuild. The
+// answer must equal the reference scoring's in every respect: winner,
+// score, trace lines, LastFragmentName and errors, in the same order.
 #include "engine/matching/fast_answer.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// One fragment against one input: what each relation looks for, and the
+// score it gives found or absent (score_rules.h). Match also leaves the
+// fragment's name in LastFragmentName, which tags of later fragments read.
 #include "engine/matching/match.h"
 
 #include "engine/records/navigation.h"

@@ -1,3 +1,6 @@
+// Entering records into their owners: each attach sets the back reference,
+// registers the record's name, keeps the Do-Before and Do-After lists and
+// the volition flags in step, and touches the mode's index.
 #include "engine/records/attach.h"
 
 #include "engine/records/navigation.h"

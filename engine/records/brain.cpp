@@ -1,3 +1,7 @@
+// The brain's registries and the lifetime of its records. A record taken
+// out while an operation runs is retired: marked, forgotten by every list
+// that could reach it, and destroyed only when the outermost operation
+// ends, so that no running code follows a pointer to a destroyed record.
 #include "engine/records/brain.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Collection members: sorted (ignoring case, without repeats) or kept in
+// arrival order. Adding many members at once merges them by one sort,
+// which gives exactly what adding them one by one would.
 #include "engine/records/collection.h"
 
 #include <algorithm>

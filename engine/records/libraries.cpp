@@ -1,3 +1,5 @@
+// Outside libraries loaded by a brain, cached by upper-case name and freed
+// with the brain; loading asks the host's consent.
 #include "engine/records/libraries.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Named objects: names to records, ignoring case, with a reverse index so
+// that a retired record drops every name it had.
 #include "engine/records/named_objects.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Following Owner back references up the record tree.
 #include "engine/records/navigation.h"
 
 namespace varnex {

@@ -1,3 +1,4 @@
+// Records are deleted by kind, since they have no virtual destructor.
 #include "engine/records/brain.h"
 #include "engine/records/records.h"
 #include "engine/records/collection.h"

@@ -1,3 +1,6 @@
+// Memory for records and their texts and lists: large chunks handed out in
+// small blocks, with free lists by size, so that a brain of a million
+// clauses is read and freed quickly and compactly.
 #include "engine/records/record_pool.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Visiting a record and everything it owns.
 #include "engine/records/subtree.h"
 
 #include "engine/records/brain.h"

@@ -1,3 +1,4 @@
+// Record texts: up to seven bytes inline, longer ones in a pool block.
 #include "engine/records/text.h"
 
 #include <limits>

@@ -1,3 +1,5 @@
+// The names of the relations and response types, as Language text, trace
+// lines and Self Modify write them.
 #include "engine/records/type_names.h"
 
 #include "engine/base/text_search.h"

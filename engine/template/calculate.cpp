@@ -1,3 +1,7 @@
+// The four arithmetic tags: operands are decimal, whole (hexadecimal) or
+// text; text joins, whole numbers use 32-bit arithmetic, decimals extended
+// precision. A division by zero or an overflow raises the engine's error,
+// which makes that tag give the empty text.
 #include "engine/template/calculate.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// Conditions of BranchIf: a comparison of numbers (both sides numbers) or
+// of texts, or the words TRUE and YES.
 #include "engine/template/condition.h"
 
 #include <string>

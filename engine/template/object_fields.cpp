@@ -1,3 +1,5 @@
+// Self Modify: any field of any named record, by field name. A field that
+// matters to scoring touches the mode's index.
 #include "engine/template/object_fields.h"
 
 #include "engine/records/attach.h"

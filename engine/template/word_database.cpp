@@ -1,3 +1,5 @@
+// The word database: three fixed-record files read by seeking. Counts or
+// lengths out of range give the empty answer, never a read past a record.
 #include "engine/template/word_database.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Writing the three files of a word database from sentences.
 #include "engine/template/word_database_builder.h"
 
 #include <algorithm>

@@ -5,20 +5,22 @@
 
 #include "engine/base/random.h"
 #include "engine/language/reader.h"
+#include "engine/language/writer.h"
+#include "engine/records/state_dump.h"
 #include "support/test_support.h"
 
 namespace varnex::test {
 namespace {
 
-// Everything an input can change that the two ways must agree on.
-std::string State(const BrainClass& b) {
-  std::ostringstream s;
-  s << b.LastFragmentName << '|' << b.LastPatternName << '|' << b.LastKnowledgeName << '|' << b.CurrentState;
-  for (std::size_t i = 0; i < b.FactNames.size(); ++i) s << '|' << b.FactNames[i] << '=' << b.FactValues[i];
-  for (const auto& k : b.Knowledge)
-    for (const auto& p : k->Patterns) s << '|' << p->HitCount << ',' << p->LastVolition;
-  for (const auto& c : b.Collections) s << '|' << c.Collection->MemberCache << ',' << c.Collection->MemberSubCache;
-  return s.str();
+// The brain's definitions as the writer gives them: learning and
+// self-modification change them. The engine's dump of its state covers the
+// rest and is compared after every input.
+std::string Definitions(BrainClass& b) {
+  std::vector<std::string> lines;
+  SaveLanguageText(b, lines);
+  std::string text;
+  for (const auto& l : lines) text += l + "\n";
+  return text;
 }
 
 }  // namespace
@@ -44,7 +46,7 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
     } catch (const std::exception& e) {
       run.log.push_back(std::string("error: ") + e.what());
     }
-    run.log.push_back("state: " + State(b));
+    run.log.push_back("state: " + DumpState(b));
     if (mutations[i]) {
       BrainClass::BusyScope busy(b);
       try {
@@ -52,8 +54,10 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
       } catch (const std::exception& e) {
         run.log.push_back(std::string("change error: ") + e.what());
       }
+      run.log.push_back("definitions: " + Definitions(b));
     }
   }
+  run.log.push_back("definitions: " + Definitions(b));
   return run;
 }
 
