@@ -1,6 +1,8 @@
 // The desktop windows driven for real on the offscreen platform, with every
 // question to the user answered by a script.
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -10,6 +12,7 @@
 #include <QTreeWidget>
 #include <deque>
 
+#include "ui/application.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/main_window.h"
@@ -57,6 +60,21 @@ class FailingSpeaker : public Speaker {
   QStringList spoken;
 };
 
+// The caption as the window manager shows it: Qt appends " — " and the
+// application display name to every caption once a display name is set.
+// Whether one is set shows in whether the display name follows the
+// application name.
+QString ShownCaption(const QWidget& w) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + "-probe");
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != name + "-probe";
+  QCoreApplication::setApplicationName(name);
+  const QString display = QGuiApplication::applicationDisplayName();
+  const QString title = w.windowTitle();
+  if (!displayNameSet || title.endsWith(display)) return title;
+  return title + QStringLiteral(" \u2014 ") + display;
+}
+
 QStringList PaneLines(TForm1& w) { return w.Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
 
 void Type(TForm1& w, const QString& text) {
@@ -84,6 +102,28 @@ class UiTest : public QObject {
       "For-Mode 0,0\n  Fragment AND,0,0, {quiet}, {}, {}\n  Response {},None,{},{}\n";
 
  private slots:
+  void captionsAreExactlyTheirOwnTexts() {
+    SetUpApplication();
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("captions.INI"));
+    QCOMPARE(ShownCaption(w), QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+    QCOMPARE(ShownCaption(*w.traceWindow()), QStringLiteral("Varnex Trace"));
+    TForm2 tree;
+    tree.Build(w.brain());
+    QCOMPARE(ShownCaption(tree), QStringLiteral("Show Knowledge Tree"));
+    TForm3 editor({});
+    QCOMPARE(ShownCaption(editor), QStringLiteral("Edit Varnex Language"));
+    TForm4 keys(w.FKeys);
+    QCOMPARE(ShownCaption(keys), QStringLiteral("Configure Function Keys"));
+    // The application title stays the title of the message boxes.
+    QtDialogs real;
+    real.Notice(&w, QStringLiteral("note"));
+    auto boxes = w.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(ShownCaption(*boxes[0]), QStringLiteral("Corvane Varnex Demonstration"));
+    delete boxes[0];
+  }
+
   void conversationAndInputLine() {
     ScriptedDialogs d;
     TForm1 w(d, nullptr, dir.filePath("a.INI"));
