@@ -114,7 +114,8 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
   });
 
   ReplaceBrain(false, nullptr);
-  FKeys.Load(iniPath_);
+  const QString keysError = FKeys.Load(iniPath_);
+  if (!keysError.isEmpty()) dialogs_.Message(this, keysError);
 }
 
 TForm1::~TForm1() {
@@ -212,7 +213,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12) {
-      Edit1->insert(FKeys.text[static_cast<std::size_t>(key->key() - Qt::Key_F1)]);
+      Edit1->insert(FKeys.Shown(static_cast<std::size_t>(key->key() - Qt::Key_F1)));
       Edit1->setModified(true);
       return true;
     }

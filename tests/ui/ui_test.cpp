@@ -1,5 +1,7 @@
 // The desktop windows driven for real on the offscreen platform, with every
 // question to the user answered by a script.
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -233,7 +235,7 @@ class UiTest : public QObject {
         return false;  // Cancel keeps every key
       };
       w.FKeysCommand();
-      QCOMPARE(w.FKeys.text[2], QString());
+      QVERIFY(w.FKeys.text[2].empty());
       w.Edit1->setText("hello world");
       w.Edit1->selectAll();
       QTest::keyClick(w.Edit1, Qt::Key_F1);
@@ -249,6 +251,59 @@ class UiTest : public QObject {
     QCOMPARE(s.childKeys().size(), 12);
     QCOMPARE(s.value("Key1").toString(), QStringLiteral("goodbye"));
     QCOMPARE(s.value("Key12").toString(), QString());
+  }
+
+  void handWrittenKeyFileIsReadAndRewrittenByteForByte() {
+    const QString ini = dir.filePath("hand.INI");
+    const QByteArray original =
+        "; my macros\r\n[Window]\r\nLeft=10\r\n\r\n[FuncKeys]\r\n; keep this note\r\n"
+        "Key2=the roots, please\r\nKey3=a;b\r\nKey4=say \"hi\" now\r\nKey5=caf\xe9\r\n"
+        "key6=C:\\temp\\x\r\nKey12= spaced \r\nKey2=second Key2 is not read\r\nOther=1\r\n"
+        "\r\n[Later]\r\nKey1=not a macro\r\n";
+    {
+      QFile f(ini);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(original);
+    }
+    ScriptedDialogs d;
+    {
+      TForm1 w(d, nullptr, ini);
+      QCOMPARE(w.FKeys.Shown(0), QString());
+      QCOMPARE(w.FKeys.Shown(1), QStringLiteral("the roots, please"));
+      QCOMPARE(w.FKeys.Shown(2), QStringLiteral("a;b"));
+      QCOMPARE(w.FKeys.Shown(3), QStringLiteral("say \"hi\" now"));
+      QCOMPARE(w.FKeys.Shown(4), QStringLiteral("caf\u00e9"));  // Latin-1 in the file
+      QCOMPARE(w.FKeys.Shown(5), QStringLiteral("C:\\temp\\x"));
+      QCOMPARE(w.FKeys.Shown(11), QStringLiteral(" spaced "));
+      QTest::keyClick(w.Edit1, Qt::Key_F5);
+      QCOMPARE(w.Edit1->text(), QStringLiteral("caf\u00e9"));
+      // OK in the key window without changes keeps the Latin-1 bytes.
+      w.RunFunctionKeyDialog = [](TForm4& k) {
+        k.Edit[6]->setText(QStringLiteral("na\u00efve"));
+        return true;
+      };
+      w.FKeysCommand();
+    }
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("; my macros\r\n[Window]\r\nLeft=10\r\n\r\n[FuncKeys]\r\n"
+                                     "Key1=\r\nKey2=the roots, please\r\nKey3=a;b\r\nKey4=say \"hi\" now\r\n"
+                                     "Key5=caf\xe9\r\nKey6=C:\\temp\\x\r\nKey7=na\xc3\xafve\r\nKey8=\r\nKey9=\r\n"
+                                     "Key10=\r\nKey11=\r\nKey12= spaced \r\n; keep this note\r\nOther=1\r\n"
+                                     "\r\n[Later]\r\nKey1=not a macro\r\n"));
+    QVERIFY(d.messages.isEmpty());
+  }
+
+  void keyFileThatCannotBeReadIsNotOverwritten() {
+    // A folder where the file should be: it can be neither read nor replaced,
+    // and saying so beats pretending.
+    const QString ini = dir.filePath("folder.INI");
+    QVERIFY(QDir().mkpath(ini));
+    ScriptedDialogs d;
+    { TForm1 w(d, nullptr, ini); }
+    QCOMPARE(d.messages.size(), 2);
+    QVERIFY(d.messages[0].startsWith("Could not read the function keys"));
+    QVERIFY(QFileInfo(ini).isDir());
   }
 
   void knowledgeTree() {
