@@ -276,6 +276,8 @@ void TForm1::Edit() {
   SetBusy(true);
   std::vector<std::string> lines;
   Guarded([&] { SaveLanguageText(*brain_, lines); });
+  // Writing the text showed its progress in the caption.
+  RestoreCaption();
   TForm3 editor(lines, this);
   const bool accepted = RunEditorDialog ? RunEditorDialog(editor) : editor.exec() == QDialog::Accepted;
   SetBusy(false);

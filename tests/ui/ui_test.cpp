@@ -206,6 +206,35 @@ class UiTest : public QObject {
     QVERIFY(d.messages.back().startsWith("Could not"));
   }
 
+  void editorClosesOnlyThroughItsButtons() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("editor.INI"));
+    w.OpenPath(Brain("hello.vlf", kHello));
+    QString captionWhileEditing;
+    bool closedByEscape = true, closedByCloseBox = true, closedByAbort = false;
+    w.RunEditorDialog = [&](TForm3& e) {
+      captionWhileEditing = w.windowTitle();
+      e.show();
+      QTest::keyClicks(e.Memo1, "x");
+      QTest::keyClick(e.Memo1, Qt::Key_Escape);
+      closedByEscape = !e.isVisible();
+      e.show();
+      e.close();
+      closedByCloseBox = !e.isVisible();
+      e.show();
+      QTest::mouseClick(e.BitBtn2, Qt::LeftButton);
+      closedByAbort = !e.isVisible();
+      return e.result() == QDialog::Accepted;
+    };
+    w.Edit();
+    QVERIFY2(!closedByEscape, "Escape dropped the edits");
+    QVERIFY2(!closedByCloseBox, "the close box dropped the edits");
+    QVERIFY(closedByAbort);
+    // Writing the text for the editor leaves no progress in the caption.
+    QCOMPARE(captionWhileEditing, QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+    QVERIFY(!w.Dirty);
+  }
+
   void traceAttachAndDetach() {
     ScriptedDialogs d;
     TForm1 w(d, nullptr, dir.filePath("c.INI"));
