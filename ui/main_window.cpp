@@ -251,18 +251,28 @@ void TForm1::OpenPath(const QString& path) {
 }
 
 void TForm1::Save() {
-  const QString path = dialogs_.SaveFile(this);
-  if (path.isEmpty()) return;
-  SetBusy(true);
-  std::string error;
-  Guarded([&] { error = SaveLanguageFile(*brain_, FromDisplay(path)); });
-  SetBusy(false);
-  RestoreCaption();
-  // A failed save keeps the previous file; it is not marked as saved.
-  if (!error.empty())
-    dialogs_.Message(this, ToDisplay(error));
-  else
-    Dirty = false;
+  QString path = dialogs_.SaveFile(this);
+  while (!path.isEmpty()) {
+    SetBusy(true);
+    std::string error;
+    try {
+      error = SaveLanguageFile(*brain_, FromDisplay(path));
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    SetBusy(false);
+    RestoreCaption();
+    if (error.empty()) {
+      Dirty = false;
+      return;
+    }
+    // A refused or failed save leaves the file as it was and the brain
+    // unsaved; rather than leave the user with nothing, offer another file.
+    if (!dialogs_.Confirm(this, QStringLiteral("The brain was not saved.\n\n%1\n\nSave it as another file?")
+                                    .arg(ToDisplay(error))))
+      return;
+    path = dialogs_.SaveFile(this);
+  }
 }
 
 void TForm1::View() {

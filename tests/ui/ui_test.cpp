@@ -36,13 +36,20 @@ class ScriptedDialogs : public UserDialogs {
     ++fileDialogs;
     return openPath;
   }
-  QString SaveFile(QWidget*) override { return savePath; }
+  QString SaveFile(QWidget*) override {
+    ++saveDialogs;
+    if (saveAnswers.empty()) return savePath;
+    QString path = saveAnswers.front();
+    saveAnswers.pop_front();
+    return path;
+  }
   void Notice(QWidget*, const QString& text) override { notices << text; }
 
   QStringList messages, questions, notices;
   std::deque<bool> confirmAnswers;
   QString openPath, savePath;
-  int fileDialogs = 0;
+  std::deque<QString> saveAnswers;
+  int fileDialogs = 0, saveDialogs = 0;
 
  private:
   static bool Take(std::deque<bool>& d) {
@@ -201,9 +208,38 @@ class UiTest : public QObject {
     QCOMPARE(d.questions.size(), asked);
     QCOMPARE(ended, 1);
     QVERIFY(QFile::exists(d.savePath));
-    d.savePath = dir.filePath("no/such/folder/x.vlf");
-    w.Save();  // a failed save is shown
-    QVERIFY(d.messages.back().startsWith("Could not"));
+  }
+
+  void refusedSaveOffersAnotherFile() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("save.INI"));
+    w.RunEditorDialog = [](TForm3&) { return true; };
+    w.Edit();
+    QVERIFY(w.Dirty);
+    // A folder stands where the file should go: the save is refused.
+    const QString blocked = dir.filePath("blocked.vlf");
+    QVERIFY(QDir().mkpath(blocked));
+    const QString elsewhere = dir.filePath("elsewhere.vlf");
+    d.saveAnswers = {blocked, elsewhere};
+    d.confirmAnswers = {true};
+    w.Save();
+    QCOMPARE(d.questions.size(), 1);
+    QVERIFY(d.questions[0].startsWith("The brain was not saved."));
+    QVERIFY(d.questions[0].contains(blocked));
+    QCOMPARE(d.saveDialogs, 2);
+    QVERIFY(QFileInfo(elsewhere).isFile());
+    QVERIFY(!w.Dirty);
+    QVERIFY(w.RzToolbar1->isEnabled() && w.RzButton1->isEnabled());
+
+    // Declining keeps the brain unsaved, and asks nothing more.
+    w.Edit();
+    d.saveAnswers = {dir.filePath("no/such/folder/x.vlf")};
+    d.confirmAnswers = {false};
+    w.Save();
+    QCOMPARE(d.questions.size(), 2);
+    QCOMPARE(d.saveDialogs, 3);
+    QVERIFY(w.Dirty);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
   }
 
   void editorClosesOnlyThroughItsButtons() {
