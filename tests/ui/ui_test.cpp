@@ -1,6 +1,7 @@
 // The desktop windows driven for real on the offscreen platform, with every
 // question to the user answered by a script.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -13,8 +14,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
+#include <utility>
 
 #include "ui/application.h"
+#include "ui/busy_window.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/main_window.h"
@@ -27,7 +31,10 @@ namespace {
 
 class ScriptedDialogs : public UserDialogs {
  public:
-  void Message(QWidget*, const QString& text) override { messages << text; }
+  void Message(QWidget*, const QString& text) override {
+    messages << text;
+    if (running && running()) ++boxesDuringRun;
+  }
   bool Confirm(QWidget*, const QString& question) override {
     questions << question;
     return confirmAnswers.empty() ? true : Take(confirmAnswers);
@@ -49,6 +56,8 @@ class ScriptedDialogs : public UserDialogs {
   std::deque<bool> confirmAnswers;
   QString openPath, savePath;
   std::deque<QString> saveAnswers;
+  std::function<bool()> running;  // whether the engine runs right now
+  int boxesDuringRun = 0;
   int fileDialogs = 0, saveDialogs = 0;
 
  private:
@@ -84,6 +93,18 @@ QString ShownCaption(const QWidget& w) {
   return title + QStringLiteral(" \u2014 ") + display;
 }
 
+// Speaks in no time; meanwhile does what a user might do.
+class ActingSpeaker : public Speaker {
+ public:
+  bool Speak(const QString& text, QString&) override {
+    spoken << text;
+    if (whileSpeaking) std::exchange(whileSpeaking, nullptr)();
+    return true;
+  }
+  QStringList spoken;
+  std::function<void()> whileSpeaking;  // once
+};
+
 QStringList PaneLines(TForm1& w) { return w.Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
 
 void Type(TForm1& w, const QString& text) {
@@ -109,6 +130,11 @@ class UiTest : public QObject {
       "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {Started.},Just Text,{},{}\n"
       "For-Mode 0,0\n  Fragment AND,0,0, {hi}, {}, {}\n  Response {Hello!},Just Text,{},{}\n"
       "For-Mode 0,0\n  Fragment AND,0,0, {quiet}, {}, {}\n  Response {},None,{},{}\n";
+  // An input that runs until it is stopped: a fact doubles until it is too
+  // long (an error each time), again and again.
+  const QByteArray kLoop =
+      "For-Mode 0,0\n  Fragment AND,0,0, {loop}, {}, {}\n  Response {done},Task List,{},{}\n"
+      "    Task {},Set Label,{top},{}\n    Task {},Assignment,{x},{^Fact{x}^Fact{x}x}\n    Task {},Goto,{top},{}\n";
 
  private slots:
   void captionsAreExactlyTheirOwnTexts() {
@@ -426,6 +452,110 @@ class UiTest : public QObject {
     QCOMPARE(s->spoken, (QStringList{"Hello!", "Hello!"}));
     QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Hello!"));  // the line is in the pane
     QCOMPARE(d.notices.size(), 1);
+  }
+
+  void withoutAudioTheSpeakerSaysSoAtOnce() {
+    if (QDir("/dev/snd").exists() || qEnvironmentVariableIsSet("PULSE_SERVER"))
+      QSKIP("this machine may have an audio device");
+    SystemSpeaker speaker;
+    QString error;
+    QVERIFY2(!speaker.Speak("hello", error), "claims to have spoken without an audio device");
+    QVERIFY(!error.isEmpty());
+    // Known to be mute: no more waiting for a voice.
+    QElapsedTimer clock;
+    clock.start();
+    QString again;
+    QVERIFY(!speaker.Speak("hello again", again));
+    QCOMPARE(again, error);
+    QVERIFY(clock.elapsed() < 200);
+  }
+
+  void keysTypedWhileSpeakingAreKept() {
+    ScriptedDialogs d;
+    auto owned = std::make_unique<ActingSpeaker>();
+    ActingSpeaker* speaker = owned.get();
+    TForm1 w(d, std::move(owned), dir.filePath("typing.INI"));
+    w.OpenPath(Brain("two.vlf", "For-Mode 0,0\n  Fragment AND,0,0, {two}, {}, {}\n  Response {},Task List,{},{}\n"
+                                "    Task {one},Just Text,{},{}\n    Task {two},Just Text,{},{}\n"));
+    w.ToggleSpeech();
+    // The user types on while the first of two answers is spoken, Enter
+    // included.
+    speaker->whileSpeaking = [&] {
+      QTest::keyClicks(w.Edit1, "two");
+      QTest::keyClick(w.Edit1, Qt::Key_Return);
+    };
+    Type(w, "two");
+    QCOMPARE(PaneLines(w), (QStringList{"[user]: two", "[Varnex]: one", "[Varnex]: two"}));
+    QCoreApplication::processEvents();
+    // The keys arrive after the answers, and Enter submits them then.
+    QCOMPARE(PaneLines(w), (QStringList{"[user]: two", "[Varnex]: one", "[Varnex]: two", "[user]: two",
+                                        "[Varnex]: one", "[Varnex]: two"}));
+    QCOMPARE(speaker->spoken.size(), 4);
+  }
+
+  void longInputShowsItIsBusyAndStops() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("busy.INI"));
+    d.running = [&] { return w.EngineRunning(); };
+    w.OpenPath(Brain("loop.vlf", kLoop));
+    w.brain().Limits.Seconds = 6;
+    bool busyShown = false;
+    int fileDialogsMidRun = -1, cleared = -1;
+    QTimer::singleShot(1300, &w, [&] {
+      busyShown = w.busyWindow()->isVisible();
+      // The user goes on typing and clicks Open and Clear: nothing of it
+      // reaches the brain now.
+      QTest::keyClicks(w.Edit1, " more");
+      QTest::mouseClick(w.BtnOpen, Qt::LeftButton);
+      QTest::mouseClick(w.BtnNew, Qt::LeftButton);
+      fileDialogsMidRun = d.fileDialogs;
+      cleared = d.questions.size();
+      QTest::mouseClick(w.busyWindow()->BtnStop, Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    Type(w, "loop");
+    QVERIFY2(busyShown, "no sign of being busy after a second");
+    QVERIFY2(clock.elapsed() < 4000, "Stop did not stop the input");
+    QCOMPARE(fileDialogsMidRun, 0);
+    QCOMPARE(cleared, 0);
+    QVERIFY(!w.busyWindow()->isVisible());
+    QCOMPARE(d.notices, QStringList{"Input stopped"});
+    QCOMPARE(d.boxesDuringRun, 0);
+    QCOMPARE(PaneLines(w), QStringList{"[user]: loop"});
+
+    // Afterwards what the user did is done, in order.
+    d.confirmAnswers = {false};
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Edit1->text(), QStringLiteral("loop more"));
+    QCOMPARE(d.fileDialogs, 1);
+    QCOMPARE(d.questions, QStringList{"Clear Varnex Brain??"});
+
+    // An input that runs past its time is stopped the same way.
+    w.brain().Limits.Seconds = 1.5;
+    Type(w, "loop");
+    QCOMPARE(d.notices.back(), QStringLiteral("Input stopped: it ran longer than 1.5 seconds"));
+    QCOMPARE(d.boxesDuringRun, 0);
+  }
+
+  void errorsOfAnInputAreListedOnceAfterIt() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("errors.INI"));
+    d.running = [&] { return w.EngineRunning(); };
+    QByteArray brain = "For-Mode 0,0\n  Fragment AND,0,0, {div}, {}, {}\n  Response {done},Task List,{},{}\n";
+    for (int i = 0; i < 12; ++i) brain += "    Task {^Div{1|0}},Just Text,{},{}\n";
+    w.OpenPath(Brain("div.vlf", brain));
+    Type(w, "div");
+    // The input went on to its answer.
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: done"));
+    QCOMPARE(d.boxesDuringRun, 0);
+    QCOMPARE(d.messages.size(), 1);
+    const QStringList listed = d.messages[0].split('\n');
+    QCOMPARE(listed.size(), 11);
+    QCOMPARE(listed.back(), QStringLiteral("More errors in this input are not shown"));
+    QVERIFY(listed[0].contains("zero", Qt::CaseInsensitive));
+    Type(w, "div");  // each input has its own list
+    QCOMPARE(d.messages.size(), 2);
   }
 
   void consentIsAskedOncePerBrain() {
