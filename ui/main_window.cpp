@@ -228,15 +228,17 @@ void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fi
   allowLibraries_.reset();
   brain_ = std::make_unique<BrainClass>([this](const std::string& text) { ShowOutput(text); });
   brain_->VolitionTimer = timerBridge_.get();
-  brain_->ReaderMessage = [this](const std::string& text) { dialogs_.Message(this, ToDisplay(text)); };
-  brain_->LanguageProgress = [this](const std::string& text) { SetProgressCaption(text); };
-  brain_->WhileBusy = [this](double seconds) { WhileBusy(seconds); };
-  brain_->ErrorHandler = [this](const std::string& text) {
+  // Problems met while the engine runs (a Make Code response reads Language
+  // text too) are listed once the run is over, not in a box in its middle.
+  brain_->ReaderMessage = [this](const std::string& text) {
     if (running_)
       runErrors_ << ToDisplay(text);
     else
       dialogs_.Message(this, ToDisplay(text));
   };
+  brain_->LanguageProgress = [this](const std::string& text) { SetProgressCaption(text); };
+  brain_->WhileBusy = [this](double seconds) { WhileBusy(seconds); };
+  brain_->ErrorHandler = brain_->ReaderMessage;
   brain_->AskPermission = [this](Permission kind, const std::string& what) {
     std::optional<bool>& answer = kind == Permission::StartProgram ? allowPrograms_ : allowLibraries_;
     if (!answer) {
