@@ -37,6 +37,8 @@ void QtDialogs::Notice(QWidget* parent, const QString& text) {
   auto* box = new QMessageBox(QMessageBox::Information, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setModal(false);
+  // The user may be typing: the keys stay with the window they are in.
+  box->setAttribute(Qt::WA_ShowWithoutActivating);
   box->show();
 }
 

@@ -35,7 +35,18 @@ TForm3::TForm3(const std::vector<std::string>& lines, QWidget* parent)
   layout->addWidget(Memo1);
   layout->addLayout(buttons);
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-  connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+  connect(BitBtn2, &QPushButton::clicked, this, [this] {
+    aborting_ = true;
+    QDialog::reject();
+    aborting_ = false;
+  });
+}
+
+void TForm3::reject() {
+  // Escape and the window manager's close both come here. Dropping the
+  // user's edits that way, without a word, would be too easy: the window
+  // closes only through OK and Abort.
+  if (aborting_) QDialog::reject();
 }
 
 std::vector<std::string> TForm3::Lines() const {

@@ -19,6 +19,11 @@ class TForm3 : public QDialog {
   QPlainTextEdit* Memo1;
   QPushButton* BitBtn1;  // OK
   QPushButton* BitBtn2;  // Abort
+
+  void reject() override;
+
+ private:
+  bool aborting_ = false;
 };
 
 }  // namespace varnex

@@ -9,7 +9,7 @@
 
 namespace varnex {
 
-TForm4::TForm4(const FunctionKeys& keys, QWidget* parent) : QDialog(parent) {
+TForm4::TForm4(const FunctionKeys& keys, QWidget* parent) : QDialog(parent), keys_(keys) {
   setObjectName(QStringLiteral("TForm4"));
   setWindowTitle(QStringLiteral("Configure Function Keys"));
   setModal(true);
@@ -17,7 +17,7 @@ TForm4::TForm4(const FunctionKeys& keys, QWidget* parent) : QDialog(parent) {
   auto* grid = new QGridLayout;
   for (int i = 0; i < 12; ++i) {
     grid->addWidget(new QLabel(QStringLiteral("F%1:").arg(i + 1), this), i, 0);
-    Edit[i] = new QLineEdit(keys.text[i], this);
+    Edit[i] = new QLineEdit(keys.Shown(static_cast<std::size_t>(i)), this);
     Edit[i]->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
     Edit[i]->setMinimumWidth(121);
     grid->addWidget(Edit[i], i, 1);
@@ -35,8 +35,8 @@ TForm4::TForm4(const FunctionKeys& keys, QWidget* parent) : QDialog(parent) {
 }
 
 FunctionKeys TForm4::Keys() const {
-  FunctionKeys k;
-  for (int i = 0; i < 12; ++i) k.text[i] = Edit[i]->text();
+  FunctionKeys k = keys_;
+  for (std::size_t i = 0; i < 12; ++i) k.SetShown(i, Edit[i]->text());
   return k;
 }
 

@@ -21,6 +21,9 @@ class TForm4 : public QDialog {
   std::array<QLineEdit*, 12> Edit;  // Edit1 .. Edit12
   QPushButton* OkButton;
   QPushButton* CancelButton;
+
+ private:
+  FunctionKeys keys_;  // as given, so that unchanged macros keep their bytes
 };
 
 }  // namespace varnex

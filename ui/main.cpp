@@ -10,11 +10,11 @@
 #include <exception>
 
 #include "engine/template/word_database.h"
+#include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/text_codec.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
-#include "ui/glyphs.h"
 #include "ui/main_window.h"
 #include "ui/trace_window.h"
 #include "ui/tree_window.h"
@@ -68,9 +68,7 @@ int Tour(varnex::TForm1& w, const QString& dir) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("varnex"));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(varnex::kApplicationTitle));
-  QApplication::setWindowIcon(varnex::MakeGlyph(varnex::Glyph::App));
+  varnex::SetUpApplication();
 
   QStringList args = QApplication::arguments().mid(1);
   QString tourDir, words;

@@ -11,8 +11,10 @@
 #include <QToolButton>
 #include <exception>
 
+#include "engine/base/errors.h"
 #include "engine/language/reader.h"
 #include "engine/language/writer.h"
+#include "ui/busy_window.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/glyphs.h"
@@ -24,6 +26,8 @@ namespace varnex {
 
 namespace {
 const QString kCaption = QStringLiteral("Corvane, LLC  Varnex Evaluation Program");
+// An input that has run this long shows that the brain is busy.
+constexpr double kShowBusyAfterSeconds = 1.0;
 }  // namespace
 
 // The brain's volition timer, as a QTimer on the window thread.
@@ -108,14 +112,20 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
   trace_->hide();
   trace_->OnCancel = [this] { brain_->TraceStop(); };
 
+  busy_ = new BusyWindow(this);
+  busy_->OnStop = [this] { brain_->RequestStop(); };
+  hold_.Allow(busy_);
+
   connect(&volitionTimer_, &QTimer::timeout, this, [this] {
-    // Speaking holds the window; a load or save holds the brain.
-    if (speaking_ || !RzButton1->isEnabled()) return;
-    Guarded([this] { VolitionTick(*brain_); });
+    // A running input, a load or save, and any modal box (one showing the
+    // last input's errors, say) all come first.
+    if (running_ || speaking_ || !RzButton1->isEnabled() || QApplication::activeModalWidget()) return;
+    RunEngine([this] { VolitionTick(*brain_); });
   });
 
   ReplaceBrain(false, nullptr);
-  FKeys.Load(iniPath_);
+  const QString keysError = FKeys.Load(iniPath_);
+  if (!keysError.isEmpty()) dialogs_.Message(this, keysError);
 }
 
 TForm1::~TForm1() {
@@ -133,11 +143,52 @@ void TForm1::Guarded(F&& f) {
   }
 }
 
+template <class F>
+void TForm1::RunEngine(F&& f) {
+  if (running_) return;
+  running_ = true;
+  // What the user does meanwhile is delivered once the run is over.
+  InputHold::Scope hold(hold_);
+  QString stopped, failure;
+  try {
+    f();
+  } catch (const InputStopped& e) {
+    stopped = QString::fromUtf8(e.what());
+  } catch (const std::exception& e) {
+    failure = QString::fromUtf8(e.what());
+  }
+  busy_->End();
+  running_ = false;
+  // A Make Code response reads Language text and shows its progress there.
+  RestoreCaption();
+  // Nothing interrupts a run: what it has to say comes once it is over.
+  if (!runErrors_.isEmpty()) {
+    const QString errors = runErrors_.join('\n');
+    runErrors_.clear();
+    dialogs_.Message(this, errors);
+  }
+  if (!failure.isEmpty()) dialogs_.Message(this, failure);
+  if (!stopped.isEmpty()) dialogs_.Notice(this, stopped);
+}
+
+void TForm1::WhileBusy(double seconds) {
+  if (seconds >= kShowBusyAfterSeconds) {
+    if (!busy_->isVisible()) busy_->Begin();
+    busy_->SetSeconds(seconds);
+  }
+  // Keeps the windows painted and lets Stop be clicked; the hold keeps all
+  // other input for later.
+  QCoreApplication::processEvents();
+}
+
 void TForm1::ShowOutput(const std::string& text) {
   if (text.empty()) return;
   Memo1->appendPlainText(QStringLiteral("[Varnex]: ") + ToDisplay(text));
   Edit1->clear();
   if (!SpeechOn || !speaker_) return;
+  // Waiting for the voice serves the window system; keys typed meanwhile
+  // are kept, not lost.
+  InputHold::Scope hold(hold_);
   speaking_ = true;
   QString error;
   bool spoken = speaker_->Speak(ToDisplay(text), error);
@@ -161,12 +212,12 @@ void TForm1::SetBusy(bool busy) {
 }
 
 void TForm1::StartBrain() {
-  Guarded([this] { ClauseInit(*brain_); });
+  RunEngine([this] { ClauseInit(*brain_); });
   Guarded([this] { StartVolition(*brain_); });
 }
 
 void TForm1::StopBrain() {
-  Guarded([this] { ClauseFinal(*brain_); });
+  RunEngine([this] { ClauseFinal(*brain_); });
   Guarded([this] { StopVolition(*brain_); });
 }
 
@@ -178,8 +229,17 @@ void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fi
   allowLibraries_.reset();
   brain_ = std::make_unique<BrainClass>([this](const std::string& text) { ShowOutput(text); });
   brain_->VolitionTimer = timerBridge_.get();
-  brain_->ReaderMessage = [this](const std::string& text) { dialogs_.Message(this, ToDisplay(text)); };
+  // Problems met while the engine runs (a Make Code response reads Language
+  // text too) are listed once the run is over, not in a box in its middle.
+  brain_->ReaderMessage = [this](const std::string& text) {
+    if (running_)
+      runErrors_ << ToDisplay(text);
+    else
+      dialogs_.Message(this, ToDisplay(text));
+  };
   brain_->LanguageProgress = [this](const std::string& text) { SetProgressCaption(text); };
+  brain_->WhileBusy = [this](double seconds) { WhileBusy(seconds); };
+  brain_->ErrorHandler = brain_->ReaderMessage;
   brain_->AskPermission = [this](Permission kind, const std::string& what) {
     std::optional<bool>& answer = kind == Permission::StartProgram ? allowPrograms_ : allowLibraries_;
     if (!answer) {
@@ -213,7 +273,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     if (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F12) {
-      Edit1->insert(FKeys.text[static_cast<std::size_t>(key->key() - Qt::Key_F1)]);
+      Edit1->insert(FKeys.Shown(static_cast<std::size_t>(key->key() - Qt::Key_F1)));
       Edit1->setModified(true);
       return true;
     }
@@ -222,13 +282,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::Submit() {
+  if (running_) return;
   const QString text = Edit1->text();
   Memo1->appendPlainText(QStringLiteral("[user]: ") + text);
   const std::string input = FromDisplay(text);
-  Guarded([&] { ProcessInput(*brain_, input); });
+  RunEngine([&] { ProcessInput(*brain_, input); });
 }
 
 void TForm1::Clear() {
+  if (running_) return;
   if (!dialogs_.Confirm(this, Dirty ? QStringLiteral("Discard Changes Made??") : QStringLiteral("Clear Varnex Brain??")))
     return;
   ReplaceBrain(false, nullptr);
@@ -237,6 +299,7 @@ void TForm1::Clear() {
 }
 
 void TForm1::Open() {
+  if (running_) return;
   if (Dirty && !dialogs_.Confirm(this, QStringLiteral("Discard Changes Made??"))) return;
   const QString path = dialogs_.OpenFile(this);
   if (path.isEmpty()) return;
@@ -244,6 +307,7 @@ void TForm1::Open() {
 }
 
 void TForm1::OpenPath(const QString& path) {
+  if (running_) return;
   const std::string file = FromDisplay(path);
   ReplaceBrain(true, [&](BrainClass& b) { LoadLanguageFile(b, file); });
   Dirty = false;
@@ -251,21 +315,33 @@ void TForm1::OpenPath(const QString& path) {
 }
 
 void TForm1::Save() {
-  const QString path = dialogs_.SaveFile(this);
-  if (path.isEmpty()) return;
-  SetBusy(true);
-  std::string error;
-  Guarded([&] { error = SaveLanguageFile(*brain_, FromDisplay(path)); });
-  SetBusy(false);
-  RestoreCaption();
-  // A failed save keeps the previous file; it is not marked as saved.
-  if (!error.empty())
-    dialogs_.Message(this, ToDisplay(error));
-  else
-    Dirty = false;
+  if (running_) return;
+  QString path = dialogs_.SaveFile(this);
+  while (!path.isEmpty()) {
+    SetBusy(true);
+    std::string error;
+    try {
+      error = SaveLanguageFile(*brain_, FromDisplay(path));
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    SetBusy(false);
+    RestoreCaption();
+    if (error.empty()) {
+      Dirty = false;
+      return;
+    }
+    // A refused or failed save leaves the file as it was and the brain
+    // unsaved; rather than leave the user with nothing, offer another file.
+    if (!dialogs_.Confirm(this, QStringLiteral("The brain was not saved.\n\n%1\n\nSave it as another file?")
+                                    .arg(ToDisplay(error))))
+      return;
+    path = dialogs_.SaveFile(this);
+  }
 }
 
 void TForm1::View() {
+  if (running_) return;
   auto* tree = new TForm2(this);
   tree->show();
   QCoreApplication::processEvents();
@@ -273,9 +349,12 @@ void TForm1::View() {
 }
 
 void TForm1::Edit() {
+  if (running_) return;
   SetBusy(true);
   std::vector<std::string> lines;
   Guarded([&] { SaveLanguageText(*brain_, lines); });
+  // Writing the text showed its progress in the caption.
+  RestoreCaption();
   TForm3 editor(lines, this);
   const bool accepted = RunEditorDialog ? RunEditorDialog(editor) : editor.exec() == QDialog::Accepted;
   SetBusy(false);
@@ -288,6 +367,7 @@ void TForm1::Edit() {
 }
 
 void TForm1::Trace() {
+  if (running_) return;
   trace_->ClearText();
   trace_->show();
   trace_->raise();
@@ -295,12 +375,14 @@ void TForm1::Trace() {
 }
 
 void TForm1::FKeysCommand() {
+  if (running_) return;
   TForm4 window(FKeys, this);
   const bool accepted = RunFunctionKeyDialog ? RunFunctionKeyDialog(window) : window.exec() == QDialog::Accepted;
   if (accepted) FKeys = window.Keys();
 }
 
 void TForm1::Exit() {
+  if (running_) return;
   if (Dirty && !dialogs_.Confirm(this, QStringLiteral("Exit Program Without Saving Changes??"))) return;
   StopBrain();
   WriteFunctionKeys();

@@ -10,6 +10,7 @@
 #include "engine/records/brain.h"
 #include "ui/dialogs.h"
 #include "ui/function_keys.h"
+#include "ui/input_hold.h"
 #include "ui/speech.h"
 
 class QLineEdit;
@@ -20,6 +21,7 @@ class QToolButton;
 
 namespace varnex {
 
+class BusyWindow;
 class TForm5;
 
 class TForm1 : public QWidget {
@@ -43,6 +45,10 @@ class TForm1 : public QWidget {
 
   BrainClass& brain() { return *brain_; }
   TForm5* traceWindow() { return trace_; }
+  BusyWindow* busyWindow() { return busy_; }
+  // True while an engine operation (an input, a volition tick, the
+  // Initialize or Finalize clauses) runs; nothing else may enter the brain.
+  bool EngineRunning() const { return running_; }
   // The function-key window is modal; this hook lets a caller (a test) act
   // on it while it is shown. It returns whether to accept.
   std::function<bool(class TForm4&)> RunFunctionKeyDialog;
@@ -76,6 +82,9 @@ class TForm1 : public QWidget {
   void WriteFunctionKeys();
   template <class F>
   void Guarded(F&& f);
+  template <class F>
+  void RunEngine(F&& f);
+  void WhileBusy(double seconds);
 
   UserDialogs& dialogs_;
   std::unique_ptr<Speaker> speaker_;
@@ -83,6 +92,10 @@ class TForm1 : public QWidget {
   std::unique_ptr<BrainClass> brain_;
   TForm5* trace_;
   QTimer volitionTimer_;
+  BusyWindow* busy_;
+  InputHold hold_;
+  bool running_ = false;
+  QStringList runErrors_;  // reported by the engine during the current run
   bool speaking_ = false;
   bool speechFailureShown_ = false;
   bool keysWritten_ = false;

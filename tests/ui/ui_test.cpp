@@ -1,6 +1,11 @@
 // The desktop windows driven for real on the offscreen platform, with every
 // question to the user answered by a script.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -9,7 +14,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
+#include <utility>
 
+#include "ui/application.h"
+#include "ui/busy_window.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
 #include "ui/main_window.h"
@@ -22,7 +31,10 @@ namespace {
 
 class ScriptedDialogs : public UserDialogs {
  public:
-  void Message(QWidget*, const QString& text) override { messages << text; }
+  void Message(QWidget*, const QString& text) override {
+    messages << text;
+    if (running && running()) ++boxesDuringRun;
+  }
   bool Confirm(QWidget*, const QString& question) override {
     questions << question;
     return confirmAnswers.empty() ? true : Take(confirmAnswers);
@@ -31,13 +43,22 @@ class ScriptedDialogs : public UserDialogs {
     ++fileDialogs;
     return openPath;
   }
-  QString SaveFile(QWidget*) override { return savePath; }
+  QString SaveFile(QWidget*) override {
+    ++saveDialogs;
+    if (saveAnswers.empty()) return savePath;
+    QString path = saveAnswers.front();
+    saveAnswers.pop_front();
+    return path;
+  }
   void Notice(QWidget*, const QString& text) override { notices << text; }
 
   QStringList messages, questions, notices;
   std::deque<bool> confirmAnswers;
   QString openPath, savePath;
-  int fileDialogs = 0;
+  std::deque<QString> saveAnswers;
+  std::function<bool()> running;  // whether the engine runs right now
+  int boxesDuringRun = 0;
+  int fileDialogs = 0, saveDialogs = 0;
 
  private:
   static bool Take(std::deque<bool>& d) {
@@ -55,6 +76,33 @@ class FailingSpeaker : public Speaker {
     return false;
   }
   QStringList spoken;
+};
+
+// The caption as the window manager shows it: Qt appends " — " and the
+// application display name to every caption once a display name is set.
+// Whether one is set shows in whether the display name follows the
+// application name.
+QString ShownCaption(const QWidget& w) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(name + "-probe");
+  const bool displayNameSet = QGuiApplication::applicationDisplayName() != name + "-probe";
+  QCoreApplication::setApplicationName(name);
+  const QString display = QGuiApplication::applicationDisplayName();
+  const QString title = w.windowTitle();
+  if (!displayNameSet || title.endsWith(display)) return title;
+  return title + QStringLiteral(" \u2014 ") + display;
+}
+
+// Speaks in no time; meanwhile does what a user might do.
+class ActingSpeaker : public Speaker {
+ public:
+  bool Speak(const QString& text, QString&) override {
+    spoken << text;
+    if (whileSpeaking) std::exchange(whileSpeaking, nullptr)();
+    return true;
+  }
+  QStringList spoken;
+  std::function<void()> whileSpeaking;  // once
 };
 
 QStringList PaneLines(TForm1& w) { return w.Memo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
@@ -82,8 +130,35 @@ class UiTest : public QObject {
       "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {Started.},Just Text,{},{}\n"
       "For-Mode 0,0\n  Fragment AND,0,0, {hi}, {}, {}\n  Response {Hello!},Just Text,{},{}\n"
       "For-Mode 0,0\n  Fragment AND,0,0, {quiet}, {}, {}\n  Response {},None,{},{}\n";
+  // An input that runs until it is stopped: a fact doubles until it is too
+  // long (an error each time), again and again.
+  const QByteArray kLoop =
+      "For-Mode 0,0\n  Fragment AND,0,0, {loop}, {}, {}\n  Response {done},Task List,{},{}\n"
+      "    Task {},Set Label,{top},{}\n    Task {},Assignment,{x},{^Fact{x}^Fact{x}x}\n    Task {},Goto,{top},{}\n";
 
  private slots:
+  void captionsAreExactlyTheirOwnTexts() {
+    SetUpApplication();
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("captions.INI"));
+    QCOMPARE(ShownCaption(w), QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+    QCOMPARE(ShownCaption(*w.traceWindow()), QStringLiteral("Varnex Trace"));
+    TForm2 tree;
+    tree.Build(w.brain());
+    QCOMPARE(ShownCaption(tree), QStringLiteral("Show Knowledge Tree"));
+    TForm3 editor({});
+    QCOMPARE(ShownCaption(editor), QStringLiteral("Edit Varnex Language"));
+    TForm4 keys(w.FKeys);
+    QCOMPARE(ShownCaption(keys), QStringLiteral("Configure Function Keys"));
+    // The application title stays the title of the message boxes.
+    QtDialogs real;
+    real.Notice(&w, QStringLiteral("note"));
+    auto boxes = w.findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(ShownCaption(*boxes[0]), QStringLiteral("Corvane Varnex Demonstration"));
+    delete boxes[0];
+  }
+
   void conversationAndInputLine() {
     ScriptedDialogs d;
     TForm1 w(d, nullptr, dir.filePath("a.INI"));
@@ -159,9 +234,67 @@ class UiTest : public QObject {
     QCOMPARE(d.questions.size(), asked);
     QCOMPARE(ended, 1);
     QVERIFY(QFile::exists(d.savePath));
-    d.savePath = dir.filePath("no/such/folder/x.vlf");
-    w.Save();  // a failed save is shown
-    QVERIFY(d.messages.back().startsWith("Could not"));
+  }
+
+  void refusedSaveOffersAnotherFile() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("save.INI"));
+    w.RunEditorDialog = [](TForm3&) { return true; };
+    w.Edit();
+    QVERIFY(w.Dirty);
+    // A folder stands where the file should go: the save is refused.
+    const QString blocked = dir.filePath("blocked.vlf");
+    QVERIFY(QDir().mkpath(blocked));
+    const QString elsewhere = dir.filePath("elsewhere.vlf");
+    d.saveAnswers = {blocked, elsewhere};
+    d.confirmAnswers = {true};
+    w.Save();
+    QCOMPARE(d.questions.size(), 1);
+    QVERIFY(d.questions[0].startsWith("The brain was not saved."));
+    QVERIFY(d.questions[0].contains(blocked));
+    QCOMPARE(d.saveDialogs, 2);
+    QVERIFY(QFileInfo(elsewhere).isFile());
+    QVERIFY(!w.Dirty);
+    QVERIFY(w.RzToolbar1->isEnabled() && w.RzButton1->isEnabled());
+
+    // Declining keeps the brain unsaved, and asks nothing more.
+    w.Edit();
+    d.saveAnswers = {dir.filePath("no/such/folder/x.vlf")};
+    d.confirmAnswers = {false};
+    w.Save();
+    QCOMPARE(d.questions.size(), 2);
+    QCOMPARE(d.saveDialogs, 3);
+    QVERIFY(w.Dirty);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+  }
+
+  void editorClosesOnlyThroughItsButtons() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("editor.INI"));
+    w.OpenPath(Brain("hello.vlf", kHello));
+    QString captionWhileEditing;
+    bool closedByEscape = true, closedByCloseBox = true, closedByAbort = false;
+    w.RunEditorDialog = [&](TForm3& e) {
+      captionWhileEditing = w.windowTitle();
+      e.show();
+      QTest::keyClicks(e.Memo1, "x");
+      QTest::keyClick(e.Memo1, Qt::Key_Escape);
+      closedByEscape = !e.isVisible();
+      e.show();
+      e.close();
+      closedByCloseBox = !e.isVisible();
+      e.show();
+      QTest::mouseClick(e.BitBtn2, Qt::LeftButton);
+      closedByAbort = !e.isVisible();
+      return e.result() == QDialog::Accepted;
+    };
+    w.Edit();
+    QVERIFY2(!closedByEscape, "Escape dropped the edits");
+    QVERIFY2(!closedByCloseBox, "the close box dropped the edits");
+    QVERIFY(closedByAbort);
+    // Writing the text for the editor leaves no progress in the caption.
+    QCOMPARE(captionWhileEditing, QStringLiteral("Corvane, LLC  Varnex Evaluation Program"));
+    QVERIFY(!w.Dirty);
   }
 
   void traceAttachAndDetach() {
@@ -193,7 +326,7 @@ class UiTest : public QObject {
         return false;  // Cancel keeps every key
       };
       w.FKeysCommand();
-      QCOMPARE(w.FKeys.text[2], QString());
+      QVERIFY(w.FKeys.text[2].empty());
       w.Edit1->setText("hello world");
       w.Edit1->selectAll();
       QTest::keyClick(w.Edit1, Qt::Key_F1);
@@ -209,6 +342,59 @@ class UiTest : public QObject {
     QCOMPARE(s.childKeys().size(), 12);
     QCOMPARE(s.value("Key1").toString(), QStringLiteral("goodbye"));
     QCOMPARE(s.value("Key12").toString(), QString());
+  }
+
+  void handWrittenKeyFileIsReadAndRewrittenByteForByte() {
+    const QString ini = dir.filePath("hand.INI");
+    const QByteArray original =
+        "; my macros\r\n[Window]\r\nLeft=10\r\n\r\n[FuncKeys]\r\n; keep this note\r\n"
+        "Key2=the roots, please\r\nKey3=a;b\r\nKey4=say \"hi\" now\r\nKey5=caf\xe9\r\n"
+        "key6=C:\\temp\\x\r\nKey12= spaced \r\nKey2=second Key2 is not read\r\nOther=1\r\n"
+        "\r\n[Later]\r\nKey1=not a macro\r\n";
+    {
+      QFile f(ini);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(original);
+    }
+    ScriptedDialogs d;
+    {
+      TForm1 w(d, nullptr, ini);
+      QCOMPARE(w.FKeys.Shown(0), QString());
+      QCOMPARE(w.FKeys.Shown(1), QStringLiteral("the roots, please"));
+      QCOMPARE(w.FKeys.Shown(2), QStringLiteral("a;b"));
+      QCOMPARE(w.FKeys.Shown(3), QStringLiteral("say \"hi\" now"));
+      QCOMPARE(w.FKeys.Shown(4), QStringLiteral("caf\u00e9"));  // Latin-1 in the file
+      QCOMPARE(w.FKeys.Shown(5), QStringLiteral("C:\\temp\\x"));
+      QCOMPARE(w.FKeys.Shown(11), QStringLiteral(" spaced "));
+      QTest::keyClick(w.Edit1, Qt::Key_F5);
+      QCOMPARE(w.Edit1->text(), QStringLiteral("caf\u00e9"));
+      // OK in the key window without changes keeps the Latin-1 bytes.
+      w.RunFunctionKeyDialog = [](TForm4& k) {
+        k.Edit[6]->setText(QStringLiteral("na\u00efve"));
+        return true;
+      };
+      w.FKeysCommand();
+    }
+    QFile f(ini);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("; my macros\r\n[Window]\r\nLeft=10\r\n\r\n[FuncKeys]\r\n"
+                                     "Key1=\r\nKey2=the roots, please\r\nKey3=a;b\r\nKey4=say \"hi\" now\r\n"
+                                     "Key5=caf\xe9\r\nKey6=C:\\temp\\x\r\nKey7=na\xc3\xafve\r\nKey8=\r\nKey9=\r\n"
+                                     "Key10=\r\nKey11=\r\nKey12= spaced \r\n; keep this note\r\nOther=1\r\n"
+                                     "\r\n[Later]\r\nKey1=not a macro\r\n"));
+    QVERIFY(d.messages.isEmpty());
+  }
+
+  void keyFileThatCannotBeReadIsNotOverwritten() {
+    // A folder where the file should be: it can be neither read nor replaced,
+    // and saying so beats pretending.
+    const QString ini = dir.filePath("folder.INI");
+    QVERIFY(QDir().mkpath(ini));
+    ScriptedDialogs d;
+    { TForm1 w(d, nullptr, ini); }
+    QCOMPARE(d.messages.size(), 2);
+    QVERIFY(d.messages[0].startsWith("Could not read the function keys"));
+    QVERIFY(QFileInfo(ini).isDir());
   }
 
   void knowledgeTree() {
@@ -266,6 +452,110 @@ class UiTest : public QObject {
     QCOMPARE(s->spoken, (QStringList{"Hello!", "Hello!"}));
     QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Hello!"));  // the line is in the pane
     QCOMPARE(d.notices.size(), 1);
+  }
+
+  void withoutAudioTheSpeakerSaysSoAtOnce() {
+    if (QDir("/dev/snd").exists() || qEnvironmentVariableIsSet("PULSE_SERVER"))
+      QSKIP("this machine may have an audio device");
+    SystemSpeaker speaker;
+    QString error;
+    QVERIFY2(!speaker.Speak("hello", error), "claims to have spoken without an audio device");
+    QVERIFY(!error.isEmpty());
+    // Known to be mute: no more waiting for a voice.
+    QElapsedTimer clock;
+    clock.start();
+    QString again;
+    QVERIFY(!speaker.Speak("hello again", again));
+    QCOMPARE(again, error);
+    QVERIFY(clock.elapsed() < 200);
+  }
+
+  void keysTypedWhileSpeakingAreKept() {
+    ScriptedDialogs d;
+    auto owned = std::make_unique<ActingSpeaker>();
+    ActingSpeaker* speaker = owned.get();
+    TForm1 w(d, std::move(owned), dir.filePath("typing.INI"));
+    w.OpenPath(Brain("two.vlf", "For-Mode 0,0\n  Fragment AND,0,0, {two}, {}, {}\n  Response {},Task List,{},{}\n"
+                                "    Task {one},Just Text,{},{}\n    Task {two},Just Text,{},{}\n"));
+    w.ToggleSpeech();
+    // The user types on while the first of two answers is spoken, Enter
+    // included.
+    speaker->whileSpeaking = [&] {
+      QTest::keyClicks(w.Edit1, "two");
+      QTest::keyClick(w.Edit1, Qt::Key_Return);
+    };
+    Type(w, "two");
+    QCOMPARE(PaneLines(w), (QStringList{"[user]: two", "[Varnex]: one", "[Varnex]: two"}));
+    QCoreApplication::processEvents();
+    // The keys arrive after the answers, and Enter submits them then.
+    QCOMPARE(PaneLines(w), (QStringList{"[user]: two", "[Varnex]: one", "[Varnex]: two", "[user]: two",
+                                        "[Varnex]: one", "[Varnex]: two"}));
+    QCOMPARE(speaker->spoken.size(), 4);
+  }
+
+  void longInputShowsItIsBusyAndStops() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("busy.INI"));
+    d.running = [&] { return w.EngineRunning(); };
+    w.OpenPath(Brain("loop.vlf", kLoop));
+    w.brain().Limits.Seconds = 6;
+    bool busyShown = false;
+    int fileDialogsMidRun = -1, cleared = -1;
+    QTimer::singleShot(1300, &w, [&] {
+      busyShown = w.busyWindow()->isVisible();
+      // The user goes on typing and clicks Open and Clear: nothing of it
+      // reaches the brain now.
+      QTest::keyClicks(w.Edit1, " more");
+      QTest::mouseClick(w.BtnOpen, Qt::LeftButton);
+      QTest::mouseClick(w.BtnNew, Qt::LeftButton);
+      fileDialogsMidRun = d.fileDialogs;
+      cleared = d.questions.size();
+      QTest::mouseClick(w.busyWindow()->BtnStop, Qt::LeftButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    Type(w, "loop");
+    QVERIFY2(busyShown, "no sign of being busy after a second");
+    QVERIFY2(clock.elapsed() < 4000, "Stop did not stop the input");
+    QCOMPARE(fileDialogsMidRun, 0);
+    QCOMPARE(cleared, 0);
+    QVERIFY(!w.busyWindow()->isVisible());
+    QCOMPARE(d.notices, QStringList{"Input stopped"});
+    QCOMPARE(d.boxesDuringRun, 0);
+    QCOMPARE(PaneLines(w), QStringList{"[user]: loop"});
+
+    // Afterwards what the user did is done, in order.
+    d.confirmAnswers = {false};
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Edit1->text(), QStringLiteral("loop more"));
+    QCOMPARE(d.fileDialogs, 1);
+    QCOMPARE(d.questions, QStringList{"Clear Varnex Brain??"});
+
+    // An input that runs past its time is stopped the same way.
+    w.brain().Limits.Seconds = 1.5;
+    Type(w, "loop");
+    QCOMPARE(d.notices.back(), QStringLiteral("Input stopped: it ran longer than 1.5 seconds"));
+    QCOMPARE(d.boxesDuringRun, 0);
+  }
+
+  void errorsOfAnInputAreListedOnceAfterIt() {
+    ScriptedDialogs d;
+    TForm1 w(d, nullptr, dir.filePath("errors.INI"));
+    d.running = [&] { return w.EngineRunning(); };
+    QByteArray brain = "For-Mode 0,0\n  Fragment AND,0,0, {div}, {}, {}\n  Response {done},Task List,{},{}\n";
+    for (int i = 0; i < 12; ++i) brain += "    Task {^Div{1|0}},Just Text,{},{}\n";
+    w.OpenPath(Brain("div.vlf", brain));
+    Type(w, "div");
+    // The input went on to its answer.
+    QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: done"));
+    QCOMPARE(d.boxesDuringRun, 0);
+    QCOMPARE(d.messages.size(), 1);
+    const QStringList listed = d.messages[0].split('\n');
+    QCOMPARE(listed.size(), 11);
+    QCOMPARE(listed.back(), QStringLiteral("More errors in this input are not shown"));
+    QVERIFY(listed[0].contains("zero", Qt::CaseInsensitive));
+    Type(w, "div");  // each input has its own list
+    QCOMPARE(d.messages.size(), 2);
   }
 
   void consentIsAskedOncePerBrain() {
