@@ -69,6 +69,8 @@ void Brain::SetTrace(TextHandler trace) {
     brain_->TraceStop();
 }
 
+bool Brain::Tracing() const { return brain_->TraceOn; }
+
 void Brain::SetVolitionTimer(VolitionTimerInterface* timer) { brain_->VolitionTimer = timer; }
 RunLimits& Brain::Limits() { return brain_->Limits; }
 void Brain::SetFastPath(bool on) { brain_->FastPath = on; }
@@ -93,7 +95,13 @@ std::vector<std::string> Brain::Text() {
   return lines;
 }
 
-std::string Brain::Save(const std::string& path) { return SaveLanguageFile(*brain_, path); }
+std::string Brain::Save(const std::string& path) {
+  try {
+    return SaveLanguageFile(*brain_, path);
+  } catch (const std::exception& e) {
+    return e.what();  // nothing was replaced
+  }
+}
 
 RunResult Brain::Start() {
   RunResult r = Run([&] { ClauseInit(*brain_); });

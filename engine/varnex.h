@@ -69,6 +69,7 @@ class Brain {
   Handlers& On() { return handlers_; }
   // Trace lines go to `trace` while it is set; tracing is off without one.
   void SetTrace(TextHandler trace);
+  bool Tracing() const;
   void SetVolitionTimer(VolitionTimerInterface* timer);
   RunLimits& Limits();
   // Off: every clause of a mode is scored in turn instead of through the

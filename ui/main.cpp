@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 #include <exception>
 
-#include "engine/template/word_database.h"
+#include "engine/varnex.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 #include "ui/text_codec.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     args = args.mid(2);
   }
   // The word database opens once, with the first folder it is given.
-  if (!words.isEmpty()) varnex::AskMentavo("", varnex::FromDisplay(words.endsWith('/') ? words : words + '/'));
+  if (!words.isEmpty()) varnex::OpenWordDatabase(varnex::FromDisplay(words));
   varnex::QtDialogs dialogs;
   varnex::TForm1 window(dialogs, std::make_unique<varnex::SystemSpeaker>(),
                         varnex::FunctionKeys::IniPathFor(QCoreApplication::applicationFilePath()));

@@ -1,5 +1,4 @@
 #include "ui/main_window.h"
-#include "engine/cycle/input_cycle.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,9 +10,6 @@
 #include <QToolButton>
 #include <exception>
 
-#include "engine/base/errors.h"
-#include "engine/language/reader.h"
-#include "engine/language/writer.h"
 #include "ui/busy_window.h"
 #include "ui/editor_window.h"
 #include "ui/fkeys_window.h"
@@ -110,7 +106,7 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
 
   trace_ = new TForm5(this);
   trace_->hide();
-  trace_->OnCancel = [this] { brain_->TraceStop(); };
+  trace_->OnCancel = [this] { brain_->SetTrace(nullptr); };
 
   busy_ = new BusyWindow(this);
   busy_->OnStop = [this] { brain_->RequestStop(); };
@@ -120,7 +116,7 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
     // A running input, a load or save, and any modal box (one showing the
     // last input's errors, say) all come first.
     if (running_ || speaking_ || !RzButton1->isEnabled() || QApplication::activeModalWidget()) return;
-    RunEngine([this] { VolitionTick(*brain_); });
+    RunEngine([this] { return brain_->Tick(); });
   });
 
   ReplaceBrain(false, nullptr);
@@ -130,17 +126,12 @@ TForm1::TForm1(UserDialogs& dialogs, std::unique_ptr<Speaker> speaker, QString i
 
 TForm1::~TForm1() {
   WriteFunctionKeys();
-  if (brain_) brain_->VolitionTimer = nullptr;
+  if (brain_) brain_->SetVolitionTimer(nullptr);
 }
 
-template <class F>
-void TForm1::Guarded(F&& f) {
-  // Whatever escapes the engine is shown; the program and the brain go on.
-  try {
-    f();
-  } catch (const std::exception& e) {
-    dialogs_.Message(this, QString::fromUtf8(e.what()));
-  }
+void TForm1::ShowResult(const RunResult& result) {
+  // Whatever ended a call early is shown; the program and the brain go on.
+  if (!result.Done()) dialogs_.Message(this, ToDisplay(result.message));
 }
 
 template <class F>
@@ -149,14 +140,7 @@ void TForm1::RunEngine(F&& f) {
   running_ = true;
   // What the user does meanwhile is delivered once the run is over.
   InputHold::Scope hold(hold_);
-  QString stopped, failure;
-  try {
-    f();
-  } catch (const InputStopped& e) {
-    stopped = QString::fromUtf8(e.what());
-  } catch (const std::exception& e) {
-    failure = QString::fromUtf8(e.what());
-  }
+  const RunResult result = f();
   busy_->End();
   running_ = false;
   // A Make Code response reads Language text and shows its progress there.
@@ -167,8 +151,8 @@ void TForm1::RunEngine(F&& f) {
     runErrors_.clear();
     dialogs_.Message(this, errors);
   }
-  if (!failure.isEmpty()) dialogs_.Message(this, failure);
-  if (!stopped.isEmpty()) dialogs_.Notice(this, stopped);
+  if (result.outcome == Outcome::Failed) dialogs_.Message(this, ToDisplay(result.message));
+  if (result.outcome == Outcome::Stopped) dialogs_.Notice(this, ToDisplay(result.message));
 }
 
 void TForm1::WhileBusy(double seconds) {
@@ -212,35 +196,35 @@ void TForm1::SetBusy(bool busy) {
 }
 
 void TForm1::StartBrain() {
-  RunEngine([this] { ClauseInit(*brain_); });
-  Guarded([this] { StartVolition(*brain_); });
+  RunEngine([this] { return brain_->Start(); });
 }
 
 void TForm1::StopBrain() {
-  RunEngine([this] { ClauseFinal(*brain_); });
-  Guarded([this] { StopVolition(*brain_); });
+  RunEngine([this] { return brain_->Stop(); });
 }
 
-void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fill) {
+void TForm1::ReplaceBrain(bool start, const std::function<RunResult(Brain&)>& fill) {
   if (brain_) StopBrain();
   brain_.reset();
   volitionTimer_.stop();
   allowPrograms_.reset();
   allowLibraries_.reset();
-  brain_ = std::make_unique<BrainClass>([this](const std::string& text) { ShowOutput(text); });
-  brain_->VolitionTimer = timerBridge_.get();
+  brain_ = std::make_unique<Brain>();
+  Handlers& on = brain_->On();
+  on.answer = [this](const std::string& text) { ShowOutput(text); };
+  brain_->SetVolitionTimer(timerBridge_.get());
   // Problems met while the engine runs (a Make Code response reads Language
   // text too) are listed once the run is over, not in a box in its middle.
-  brain_->ReaderMessage = [this](const std::string& text) {
+  on.readerMessage = [this](const std::string& text) {
     if (running_)
       runErrors_ << ToDisplay(text);
     else
       dialogs_.Message(this, ToDisplay(text));
   };
-  brain_->LanguageProgress = [this](const std::string& text) { SetProgressCaption(text); };
-  brain_->WhileBusy = [this](double seconds) { WhileBusy(seconds); };
-  brain_->ErrorHandler = brain_->ReaderMessage;
-  brain_->AskPermission = [this](Permission kind, const std::string& what) {
+  on.progress = [this](const std::string& text) { SetProgressCaption(text); };
+  on.whileBusy = [this](double seconds) { WhileBusy(seconds); };
+  on.error = on.readerMessage;
+  on.permission = [this](Permission kind, const std::string& what) {
     std::optional<bool>& answer = kind == Permission::StartProgram ? allowPrograms_ : allowLibraries_;
     if (!answer) {
       const QString question = kind == Permission::StartProgram
@@ -252,7 +236,7 @@ void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fi
   };
   if (fill) {
     SetBusy(true);
-    Guarded([&] { fill(*brain_); });
+    ShowResult(fill(*brain_));
     SetBusy(false);
     RestoreCaption();
   }
@@ -261,7 +245,7 @@ void TForm1::ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fi
 
 void TForm1::AttachTrace() {
   trace_->ClearText();
-  brain_->TraceStart([this](const std::string& line) { trace_->AppendLine(ToDisplay(line)); });
+  brain_->SetTrace([this](const std::string& line) { trace_->AppendLine(ToDisplay(line)); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -286,7 +270,7 @@ void TForm1::Submit() {
   const QString text = Edit1->text();
   Memo1->appendPlainText(QStringLiteral("[user]: ") + text);
   const std::string input = FromDisplay(text);
-  RunEngine([&] { ProcessInput(*brain_, input); });
+  RunEngine([&] { return brain_->Answer(input); });
 }
 
 void TForm1::Clear() {
@@ -309,7 +293,7 @@ void TForm1::Open() {
 void TForm1::OpenPath(const QString& path) {
   if (running_) return;
   const std::string file = FromDisplay(path);
-  ReplaceBrain(true, [&](BrainClass& b) { LoadLanguageFile(b, file); });
+  ReplaceBrain(true, [&](Brain& b) { return b.ReadFile(file); });
   Dirty = false;
   if (trace_->isVisible()) AttachTrace();
 }
@@ -319,12 +303,7 @@ void TForm1::Save() {
   QString path = dialogs_.SaveFile(this);
   while (!path.isEmpty()) {
     SetBusy(true);
-    std::string error;
-    try {
-      error = SaveLanguageFile(*brain_, FromDisplay(path));
-    } catch (const std::exception& e) {
-      error = e.what();
-    }
+    const std::string error = brain_->Save(FromDisplay(path));
     SetBusy(false);
     RestoreCaption();
     if (error.empty()) {
@@ -352,7 +331,11 @@ void TForm1::Edit() {
   if (running_) return;
   SetBusy(true);
   std::vector<std::string> lines;
-  Guarded([&] { SaveLanguageText(*brain_, lines); });
+  try {
+    lines = brain_->Text();
+  } catch (const std::exception& e) {
+    dialogs_.Message(this, QString::fromUtf8(e.what()));
+  }
   // Writing the text showed its progress in the caption.
   RestoreCaption();
   TForm3 editor(lines, this);
@@ -360,7 +343,7 @@ void TForm1::Edit() {
   SetBusy(false);
   if (accepted) {
     const std::vector<std::string> edited = editor.Lines();
-    ReplaceBrain(true, [&](BrainClass& b) { LoadLanguageText(b, edited); });
+    ReplaceBrain(true, [&](Brain& b) { return b.ReadText(edited); });
     Dirty = true;
   }
   RestoreCaption();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/records/brain.h"
+#include "engine/varnex.h"
 #include "ui/dialogs.h"
 #include "ui/function_keys.h"
 #include "ui/input_hold.h"
@@ -43,7 +43,7 @@ class TForm1 : public QWidget {
   void ToggleSpeech() { SpeechOn = !SpeechOn; }
   void Exit();
 
-  BrainClass& brain() { return *brain_; }
+  Brain& brain() { return *brain_; }
   TForm5* traceWindow() { return trace_; }
   BusyWindow* busyWindow() { return busy_; }
   // True while an engine operation (an input, a volition tick, the
@@ -74,14 +74,13 @@ class TForm1 : public QWidget {
   void ShowOutput(const std::string& text);
   void SetProgressCaption(const std::string& text);
   void RestoreCaption();
-  void ReplaceBrain(bool start, const std::function<void(BrainClass&)>& fill);
+  void ReplaceBrain(bool start, const std::function<RunResult(Brain&)>& fill);
   void StartBrain();
   void StopBrain();
   void SetBusy(bool busy);
   void AttachTrace();
   void WriteFunctionKeys();
-  template <class F>
-  void Guarded(F&& f);
+  void ShowResult(const RunResult& result);
   template <class F>
   void RunEngine(F&& f);
   void WhileBusy(double seconds);
@@ -89,7 +88,7 @@ class TForm1 : public QWidget {
   UserDialogs& dialogs_;
   std::unique_ptr<Speaker> speaker_;
   QString iniPath_;
-  std::unique_ptr<BrainClass> brain_;
+  std::unique_ptr<Brain> brain_;
   TForm5* trace_;
   QTimer volitionTimer_;
   BusyWindow* busy_;

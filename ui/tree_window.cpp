@@ -5,34 +5,129 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "engine/records/type_names.h"
 #include "ui/text_codec.h"
 
 namespace varnex {
+
 namespace {
 
-QString NameTag(const std::string& name) {
-  return name.empty() ? QString() : QStringLiteral("  NAME{") + ToDisplay(name) + QStringLiteral("}");
-}
-QString NameTag(const ObjectClass& r) { return NameTag(r.ObjectName); }
-QString Shown(const std::string& s) { return ToDisplay(s); }
-QString TypeName(uint8_t n, bool response) {
-  return QString::fromLatin1(response ? ResponseTypeName(n) : PatternTypeName(n));
+QString Shown(std::string_view s) { return ToDisplay(std::string(s)); }
+QString NameTag(std::string_view name) {
+  return name.empty() ? QString() : QStringLiteral("  NAME{") + Shown(name) + QStringLiteral("}");
 }
 
 QTreeWidgetItem* Node(QTreeWidgetItem* parent, const QString& text) {
   return new QTreeWidgetItem(parent, QStringList(text));
 }
 
-void Responses(QTreeWidgetItem* parent, const OwnedList<ResponseClass>& list, bool tasksShowText) {
-  QTreeWidgetItem* group = Node(parent, QStringLiteral("Responses"));
-  for (const auto& r : list) {
-    QTreeWidgetItem* rn = Node(group, TypeName(r->ResponseType, true) + ": " + Shown(r->OutText) + NameTag(*r));
-    QTreeWidgetItem* tasks = Node(rn, QStringLiteral("Tasks"));
-    for (const auto& t : r->Tasks)
-      Node(tasks, TypeName(t->ResponseType, true) + (tasksShowText ? ": " + Shown(t->OutText) : QString()) + NameTag(*t));
+// Builds the tree as the brain's walk goes: each record that holds others
+// opens its node (and the group nodes it always shows) and the walk's
+// Leave closes it again.
+class TreeBuilder : public BrainVisitor {
+ public:
+  explicit TreeBuilder(QTreeWidget* tree) : tree_(tree) {}
+  QTreeWidgetItem* root = nullptr;
+
+  void Registers(std::string_view myName, int mode, int state, int proc) override {
+    root = new QTreeWidgetItem(tree_, QStringList(QStringLiteral("Brain") + NameTag(myName)));
+    Node(root, QStringLiteral("Current Mode = %1").arg(mode));
+    Node(root, QStringLiteral("Current State = %1").arg(state));
+    Node(root, QStringLiteral("Current Proc = %1").arg(proc));
+    named_ = Node(root, QStringLiteral("Named Objects"));
+    states_ = Node(root, QStringLiteral("States"));
+    collections_ = Node(root, QStringLiteral("Collections"));
+    facts_ = Node(root, QStringLiteral("Facts"));
+    procNames_ = Node(root, QStringLiteral("Procedures"));
+    procDetail_ = Node(root, QStringLiteral("Proc-Detail"));
+    modeNames_ = Node(root, QStringLiteral("Modes"));
+    modes_ = Node(root, QStringLiteral("Know-Modes"));
   }
-}
+  void NamedObject(std::string_view name) override { Node(named_, Shown(name)); }
+  void State(std::string_view name) override { Node(states_, Shown(name)); }
+  void Collection(std::string_view name, const std::vector<std::string>& members) override {
+    QTreeWidgetItem* c = Node(collections_, Shown(name));
+    for (const auto& m : members) Node(c, Shown(m));
+  }
+  void Fact(std::string_view name, std::string_view value) override { Node(facts_, Shown(name) + "=" + Shown(value)); }
+  void ProcedureName(std::string_view name) override { Node(procNames_, Shown(name)); }
+  void Procedure(std::string_view name, std::string_view objectName) override {
+    Open(Node(procDetail_, Shown(name) + NameTag(objectName)), QStringLiteral("Steps"));
+  }
+  void Step(std::string_view name, std::string_view objectName) override {
+    Open(Node(Group(), Shown(name) + NameTag(objectName)), QStringLiteral("Clauses"));
+  }
+  void StepClause(int number, std::string_view objectName) override {
+    OpenClause(Node(Group(), QString::number(number) + NameTag(objectName)), false);
+  }
+  void ModeName(std::string_view name) override { Node(modeNames_, Shown(name)); }
+  void Mode(std::string_view name, std::string_view objectName) override {
+    Open(Node(modes_, Shown(name) + NameTag(objectName)), QStringLiteral("Clauses"));
+  }
+  void Clause(int number, int32_t hits, std::string_view objectName) override {
+    OpenClause(Node(Group(), QStringLiteral("%1 - Hits:%2").arg(number).arg(hits) + NameTag(objectName)), true);
+  }
+  void WordFragment(const Fragment& f) override {
+    // A mode's clauses also show the name field of each fragment.
+    QString text = Shown(f.relation) + " - " + Shown(f.word);
+    if (top().modeClause) text += " " + Shown(f.name);
+    Node(top().fragments, text + NameTag(f.objectName));
+  }
+  void ResponseRecord(const Response& r) override {
+    const bool showTaskText = top().tasksShowText;
+    Level level{Node(top().responses, Shown(r.type) + ": " + Shown(r.text) + NameTag(r.objectName))};
+    level.group = Node(level.node, QStringLiteral("Tasks"));
+    level.tasksShowText = showTaskText;
+    levels_.push_back(level);
+  }
+  void Task(const Response& t) override {
+    Node(Group(), Shown(t.type) + (top().tasksShowText ? ": " + Shown(t.text) : QString()) + NameTag(t.objectName));
+  }
+  void Threshold(int32_t from, int32_t to, std::string_view objectName) override {
+    OpenResponses(Node(top().thresholds, QStringLiteral("%1 to %2").arg(from).arg(to) + NameTag(objectName)));
+  }
+  void StateResponse(std::string_view state, std::string_view objectName) override {
+    OpenResponses(Node(top().states, Shown(state) + NameTag(objectName)));
+  }
+  void Leave() override { levels_.pop_back(); }
+
+ private:
+  struct Level {
+    QTreeWidgetItem* node = nullptr;
+    QTreeWidgetItem* group = nullptr;  // where the records it holds go
+    QTreeWidgetItem* fragments = nullptr;
+    QTreeWidgetItem* responses = nullptr;
+    QTreeWidgetItem* thresholds = nullptr;
+    QTreeWidgetItem* states = nullptr;
+    bool modeClause = false;
+    bool tasksShowText = true;
+  };
+  Level& top() { return levels_.back(); }
+  QTreeWidgetItem* Group() { return top().group; }
+  void Open(QTreeWidgetItem* node, const QString& group) { levels_.push_back({node, Node(node, group)}); }
+  void OpenClause(QTreeWidgetItem* node, bool modeClause) {
+    Level level{node};
+    level.fragments = Node(node, QStringLiteral("Fragments"));
+    level.responses = Node(node, QStringLiteral("Responses"));
+    if (modeClause) {
+      level.thresholds = Node(node, QStringLiteral("Thresholds"));
+      level.states = Node(node, QStringLiteral("States"));
+    }
+    level.modeClause = modeClause;
+    levels_.push_back(level);
+  }
+  // Thresholds and state responses list their responses' tasks by type only.
+  void OpenResponses(QTreeWidgetItem* node) {
+    Level level{node};
+    level.responses = Node(node, QStringLiteral("Responses"));
+    level.tasksShowText = false;
+    levels_.push_back(level);
+  }
+
+  QTreeWidget* tree_;
+  QTreeWidgetItem *named_ = nullptr, *states_ = nullptr, *collections_ = nullptr, *facts_ = nullptr,
+                  *procNames_ = nullptr, *procDetail_ = nullptr, *modeNames_ = nullptr, *modes_ = nullptr;
+  std::vector<Level> levels_;
+};
 
 }  // namespace
 
@@ -55,69 +150,12 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(btnExpandFrags, &QPushButton::clicked, this, &TForm2::ExpandFrags);
 }
 
-void TForm2::Build(const BrainClass& b) {
+void TForm2::Build(const Brain& brain) {
   setWindowTitle(QStringLiteral("Loading, Please WAIT..."));
   TreeView1->clear();
-  auto* root = new QTreeWidgetItem(TreeView1, QStringList(QStringLiteral("Brain") + NameTag(b.MyName)));
-  Node(root, QStringLiteral("Current Mode = %1").arg(b.CurrentMode));
-  Node(root, QStringLiteral("Current State = %1").arg(b.CurrentState));
-  Node(root, QStringLiteral("Current Proc = %1").arg(b.CurrentProc));
-  QTreeWidgetItem* named = Node(root, QStringLiteral("Named Objects"));
-  for (const auto& [name, record] : b.NamedObjects.Entries()) Node(named, Shown(name));
-  QTreeWidgetItem* states = Node(root, QStringLiteral("States"));
-  for (const auto& s : b.StateNames) Node(states, Shown(s));
-  QTreeWidgetItem* collections = Node(root, QStringLiteral("Collections"));
-  for (const auto& c : b.Collections) {
-    QTreeWidgetItem* cn = Node(collections, Shown(c.Name));
-    for (const auto& m : c.Collection->Members) Node(cn, Shown(m));
-  }
-  QTreeWidgetItem* facts = Node(root, QStringLiteral("Facts"));
-  for (std::size_t i = 0; i < b.FactNames.size() && i < b.FactValues.size(); ++i)
-    Node(facts, Shown(b.FactNames[i]) + "=" + Shown(b.FactValues[i]));
-  QTreeWidgetItem* procs = Node(root, QStringLiteral("Procedures"));
-  for (const auto& n : b.ProcNames) Node(procs, Shown(n));
-  QTreeWidgetItem* procDetail = Node(root, QStringLiteral("Proc-Detail"));
-  for (const auto& p : b.Procs) {
-    QTreeWidgetItem* pn = Node(procDetail, Shown(p->TheName) + NameTag(*p));
-    QTreeWidgetItem* steps = Node(pn, QStringLiteral("Steps"));
-    for (const auto& s : p->Steps) {
-      QTreeWidgetItem* sn = Node(steps, Shown(s->TheName) + NameTag(*s));
-      QTreeWidgetItem* clauses = Node(sn, QStringLiteral("Clauses"));
-      int number = 0;
-      for (const auto& sp : s->StepPatterns) {
-        QTreeWidgetItem* cn = Node(clauses, QString::number(++number) + NameTag(*sp));
-        QTreeWidgetItem* frags = Node(cn, QStringLiteral("Fragments"));
-        for (const auto& f : sp->Fragments) Node(frags, TypeName(f->Relation, false) + " - " + Shown(f->WordFrag) + NameTag(*f));
-        Responses(cn, sp->Responses, true);
-      }
-    }
-  }
-  QTreeWidgetItem* modes = Node(root, QStringLiteral("Modes"));
-  for (const auto& n : b.KnowledgeNames) Node(modes, Shown(n));
-  QTreeWidgetItem* knowModes = Node(root, QStringLiteral("Know-Modes"));
-  for (const auto& k : b.Knowledge) {
-    QTreeWidgetItem* kn = Node(knowModes, Shown(k->TheName) + NameTag(*k));
-    QTreeWidgetItem* clauses = Node(kn, QStringLiteral("Clauses"));
-    int number = 0;
-    for (const auto& p : k->Patterns) {
-      QTreeWidgetItem* cn = Node(clauses, QStringLiteral("%1 - Hits:%2").arg(++number).arg(p->HitCount) + NameTag(*p));
-      QTreeWidgetItem* frags = Node(cn, QStringLiteral("Fragments"));
-      for (const auto& f : p->Fragments)
-        Node(frags, TypeName(f->Relation, false) + " - " + Shown(f->WordFrag) + " " + Shown(f->TheName) + NameTag(*f));
-      Responses(cn, p->Responses, true);
-      QTreeWidgetItem* thresholds = Node(cn, QStringLiteral("Thresholds"));
-      for (const auto& t : p->Thresholds) {
-        QTreeWidgetItem* tn = Node(thresholds, QStringLiteral("%1 to %2").arg(t->ThreshFrom).arg(t->ThreshTo) + NameTag(*t));
-        Responses(tn, t->Responses, false);
-      }
-      QTreeWidgetItem* stateResponses = Node(cn, QStringLiteral("States"));
-      for (const auto& s : p->States) {
-        QTreeWidgetItem* sn = Node(stateResponses, Shown(s->State) + NameTag(*s));
-        Responses(sn, s->Responses, false);
-      }
-    }
-  }
-  root->setExpanded(true);
+  TreeBuilder builder(TreeView1);
+  brain.Visit(builder);
+  if (builder.root) builder.root->setExpanded(true);
   setWindowTitle(QStringLiteral("Show Knowledge Tree"));
 }
 

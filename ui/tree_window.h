@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "engine/records/brain.h"
+#include "engine/varnex.h"
 
 class QPushButton;
 class QTreeWidget;
@@ -15,7 +15,7 @@ class TForm2 : public QWidget {
  public:
   explicit TForm2(QWidget* parent = nullptr);
   // Builds the tree of the brain as it is now.
-  void Build(const BrainClass& brain);
+  void Build(const Brain& brain);
   void ExpandAll();
   void ExpandFrags();
 

@@ -160,6 +160,20 @@ class BrainClass final : public ObjectClass {
   // True while an operation of this brain runs.
   bool Busy() const { return busyDepth_ > 0; }
 
+  // Marks a call into the host (an answer being shown or spoken, a question
+  // to the user): its time does not count against the run's time limit.
+  class HostCall {
+   public:
+    explicit HostCall(BrainClass& brain);
+    ~HostCall();
+    HostCall(const HostCall&) = delete;
+    HostCall& operator=(const HostCall&) = delete;
+
+   private:
+    BrainClass& brain_;
+    double began_;
+  };
+
   // ---- record lifetime ----
   // Takes a record out of the brain for good: it and everything it owns are
   // marked retired and dropped from NamedObjects, DoBefore and DoAfter. It is

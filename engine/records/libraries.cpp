@@ -10,7 +10,10 @@
 namespace varnex {
 
 bool Permitted(BrainClass& brain, Permission kind, const std::string& what) {
-  if (brain.AskPermission && brain.AskPermission(kind, what)) return true;
+  if (brain.AskPermission) {
+    BrainClass::HostCall host(brain);
+    if (brain.AskPermission(kind, what)) return true;
+  }
   if (brain.TraceOn) brain.Trace(std::string("[Blocked]: ") + (kind == Permission::StartProgram ? "program " : "library ") + what);
   return false;
 }

@@ -19,10 +19,13 @@ void BrainClass::StampLastInput() {
 void BrainClass::Output(const std::string& text) {
   if (TraceOn && !text.empty()) Trace("[Output]: " + text);
   if (!TrimView(text).empty()) PushHistory(OutputHistory, text);
-  if (OutputHandler)
-    OutputHandler(text);
-  else
+  if (!OutputHandler) {
     Outputs.push_back(text);
+    return;
+  }
+  // Showing (or speaking) the answer is the host's time, not the run's.
+  HostCall host(*this);
+  OutputHandler(text);
 }
 
 void BrainClass::TraceStart(TextHandler log) {

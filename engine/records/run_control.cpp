@@ -47,6 +47,15 @@ void BrainClass::CheckRun() {
   }
 }
 
+BrainClass::HostCall::HostCall(BrainClass& brain) : brain_(brain), began_(MonotonicSeconds()) {}
+
+BrainClass::HostCall::~HostCall() {
+  // The run's clock starts later by as much as the host took.
+  const double took = MonotonicSeconds() - began_;
+  brain_.runStart_ += took;
+  brain_.lastBusyCall_ += took;
+}
+
 void BrainClass::ReportError(const std::string& message) {
   if (ErrorsMuted > 0) return;
   if (TraceOn) Trace("[Error]: " + message);

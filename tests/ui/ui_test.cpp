@@ -29,6 +29,16 @@ using namespace varnex;
 
 namespace {
 
+// The hit counts of the brain's mode clauses, read through its walk.
+std::vector<int32_t> ClauseHits(const Brain& brain) {
+  struct Hits : BrainVisitor {
+    std::vector<int32_t> hits;
+    void Clause(int, int32_t n, std::string_view) override { hits.push_back(n); }
+  } v;
+  brain.Visit(v);
+  return v.hits;
+}
+
 class ScriptedDialogs : public UserDialogs {
  public:
   void Message(QWidget*, const QString& text) override {
@@ -190,7 +200,7 @@ class UiTest : public QObject {
     w.Clear();
     QCOMPARE(d.questions.back(), QStringLiteral("Clear Varnex Brain??"));
     QVERIFY(w.Memo1->toPlainText().isEmpty());
-    QCOMPARE(w.brain().Knowledge[0]->Patterns.size(), 0u);  // a new brain, never started
+    QCOMPARE(ClauseHits(w.brain()).size(), 0u);  // a new brain, never started
 
     // The editor's OK makes the brain dirty; its Abort changes nothing.
     w.RunEditorDialog = [](TForm3& e) {
@@ -203,10 +213,11 @@ class UiTest : public QObject {
     QCOMPARE(d.messages, (QStringList{"Mode Error In Line 1", "Response {x},Just Text,{},{}"}));
     Type(w, "yo");
     QCOMPARE(PaneLines(w).back(), QStringLiteral("[Varnex]: Yo!"));
-    w.brain().Knowledge[0]->Patterns[0]->HitCount = 5;
+    for (int i = 0; i < 4; ++i) Type(w, "yo");
+    QCOMPARE(ClauseHits(w.brain()), (std::vector<int32_t>{5}));
     w.RunEditorDialog = [](TForm3&) { return false; };
     w.Edit();
-    QCOMPARE(w.brain().Knowledge[0]->Patterns[0]->HitCount, 5);
+    QCOMPARE(ClauseHits(w.brain()), (std::vector<int32_t>{5}));
     QVERIFY(w.RzToolbar1->isEnabled() && w.RzButton1->isEnabled());
 
     d.confirmAnswers = {false};
@@ -308,7 +319,7 @@ class UiTest : public QObject {
     QVERIFY(!w.traceWindow()->isVisible());
     Type(w, "hi");
     QVERIFY(w.traceWindow()->Memo1->toPlainText().isEmpty());
-    QVERIFY(!w.brain().TraceOn);
+    QVERIFY(!w.brain().Tracing());
   }
 
   void functionKeysAndIniFile() {
@@ -398,7 +409,7 @@ class UiTest : public QObject {
   }
 
   void knowledgeTree() {
-    BrainClass b;
+    varnex::Brain b;
     TForm2 t;
     t.Build(b);
     QTreeWidgetItem* root = t.TreeView1->topLevelItem(0);
@@ -498,7 +509,7 @@ class UiTest : public QObject {
     TForm1 w(d, nullptr, dir.filePath("busy.INI"));
     d.running = [&] { return w.EngineRunning(); };
     w.OpenPath(Brain("loop.vlf", kLoop));
-    w.brain().Limits.Seconds = 6;
+    w.brain().Limits().Seconds = 6;
     bool busyShown = false;
     int fileDialogsMidRun = -1, cleared = -1;
     QTimer::singleShot(1300, &w, [&] {
@@ -532,7 +543,7 @@ class UiTest : public QObject {
     QCOMPARE(d.questions, QStringList{"Clear Varnex Brain??"});
 
     // An input that runs past its time is stopped the same way.
-    w.brain().Limits.Seconds = 1.5;
+    w.brain().Limits().Seconds = 1.5;
     Type(w, "loop");
     QCOMPARE(d.notices.back(), QStringLiteral("Input stopped: it ran longer than 1.5 seconds"));
     QCOMPARE(d.boxesDuringRun, 0);

@@ -2,6 +2,9 @@
 // time limit, and failures reported while the input goes on.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "engine/base/errors.h"
 #include "engine/cycle/input_cycle.h"
 #include "support/language_support.h"
@@ -85,6 +88,24 @@ TEST(RunControl, ErrorsAreReportedWithinAnAllowancePerInput) {
   rec.errors.clear();
   ProcessInput(*b, "x");
   EXPECT_EQ(rec.errors.size(), 11u);
+}
+
+// The time the host takes with an answer (speaking it, say) or with a
+// question to the user is not the brain's: it does not count against the
+// limit.
+TEST(RunControl, TheHostsTimeDoesNotCount) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\n  Response {},Task List,{},{}\n"
+             "    Task {one},Just Text,{},{}\n    Task {two},Just Text,{},{}\n    Task {three},Just Text,{},{}\n");
+  b->Limits.Seconds = 0.15;
+  b->OutputHandler = [&](const std::string& s) {
+    rec.answers.push_back(s);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  };
+  ProcessInput(*b, "x");
+  EXPECT_EQ(rec.answers, (Lines{"one", "two", "three", ""}));
 }
 
 }  // namespace
