@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
+bash scripts/check_layers.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEX_WERROR=ON
 cmake --build build -j "$jobs"
