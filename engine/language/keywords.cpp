@@ -14,6 +14,7 @@ constexpr std::string_view kKeywords[] = {
 Keyword ClassifyLine(std::string_view line) {
   // Most lines of a big brain are fragments and responses: only the
   // keywords that share the line's first letter are tried, in table order.
+  static_assert(std::size(kKeywords) == static_cast<std::size_t>(Keyword::Count), "one text per keyword");
   if (line.empty()) return Keyword::None;
   const char first = line[0];
   for (int k = 1; k < static_cast<int>(std::size(kKeywords)); ++k)

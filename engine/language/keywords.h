@@ -8,6 +8,7 @@ namespace varnex {
 enum class Keyword {
   None = 0, Fact, StartCollection, EndCollection, Mode, State, Procedure, Step, ForMode, ForStep,
   Threshold, ForState, Fragment, Response, Task, NameObject, AutoName, Include,
+  Count  // not a keyword: how many there are
 };
 
 // The first keyword (in table order) that the trimmed, upper-cased line

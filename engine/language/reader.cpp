@@ -1,5 +1,7 @@
 #include "engine/language/reader.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 #include "engine/records/attach.h"
@@ -62,9 +64,40 @@ class LanguageReader {
     Message(error + std::to_string(lineNo));
     Message(line);
   }
+  // One statement being executed: its line, number and fields.
+  struct Statement {
+    const std::string& line;
+    int lineNo;
+    std::string_view ops;  // the fields after the keyword
+    ReaderState& state;
+    std::string Brace() { return TakeBraceField(ops); }
+    std::string Plain() { return TakePlainField(ops); }
+  };
   void Execute(const std::string& line, int lineNo, ReaderState& state);
+  void Fail(const char* error, const Statement& st) { Fail(error, st.lineNo, st.line); }
   void Name(const std::string& name);
   void Include(const std::string& path, int lineNo, const std::string& line);
+  // One function per statement.
+  void Fact(Statement& st);
+  void StartCollection(Statement& st);
+  void EndCollection(Statement& st);
+  void Mode(Statement& st);
+  void State(Statement& st);
+  void Procedure(Statement& st);
+  void Step(Statement& st);
+  void ForMode(Statement& st);
+  void ForStep(Statement& st);
+  void Threshold(Statement& st);
+  void ForState(Statement& st);
+  void Fragment(Statement& st);
+  void Response(Statement& st);
+  void Task(Statement& st);
+  void NameObject(Statement& st) { Name(st.Brace()); }
+  void AutoName(Statement&) { Name(NewAutoName(brain_)); }
+  void Include(Statement& st) { Include(st.Brace(), st.lineNo, st.line); }
+  // Adds a response to the record the reader's state says is current, or
+  // says why there is none.
+  ResponseClass* AddResponse(std::unique_ptr<ResponseClass> r, Statement& st);
 
   BrainClass& brain_;
   BrainClass::BusyScope busy_;
@@ -170,163 +203,189 @@ void LanguageReader::Execute(const std::string& line, int lineNo, ReaderState& s
 
   std::string_view ops = TrimLeftView(line);
   ops.remove_prefix(std::min(ops.size(), KeywordText(k).size()));
-  ops = TrimLeftView(ops);
+  Statement st{line, lineNo, TrimLeftView(ops), state};
+  using Function = void (LanguageReader::*)(Statement&);
+  // Filled by keyword, so that no entry can slip into another's place.
+  static constexpr auto kStatements = [] {
+    std::array<Function, static_cast<std::size_t>(Keyword::Count)> t{};
+    t[static_cast<std::size_t>(Keyword::Fact)] = &LanguageReader::Fact;
+    t[static_cast<std::size_t>(Keyword::StartCollection)] = &LanguageReader::StartCollection;
+    t[static_cast<std::size_t>(Keyword::EndCollection)] = &LanguageReader::EndCollection;
+    t[static_cast<std::size_t>(Keyword::Mode)] = &LanguageReader::Mode;
+    t[static_cast<std::size_t>(Keyword::State)] = &LanguageReader::State;
+    t[static_cast<std::size_t>(Keyword::Procedure)] = &LanguageReader::Procedure;
+    t[static_cast<std::size_t>(Keyword::Step)] = &LanguageReader::Step;
+    t[static_cast<std::size_t>(Keyword::ForMode)] = &LanguageReader::ForMode;
+    t[static_cast<std::size_t>(Keyword::ForStep)] = &LanguageReader::ForStep;
+    t[static_cast<std::size_t>(Keyword::Threshold)] = &LanguageReader::Threshold;
+    t[static_cast<std::size_t>(Keyword::ForState)] = &LanguageReader::ForState;
+    t[static_cast<std::size_t>(Keyword::Fragment)] = &LanguageReader::Fragment;
+    t[static_cast<std::size_t>(Keyword::Response)] = &LanguageReader::Response;
+    t[static_cast<std::size_t>(Keyword::Task)] = &LanguageReader::Task;
+    t[static_cast<std::size_t>(Keyword::NameObject)] = &LanguageReader::NameObject;
+    t[static_cast<std::size_t>(Keyword::AutoName)] = &LanguageReader::AutoName;
+    t[static_cast<std::size_t>(Keyword::Include)] = &LanguageReader::Include;
+    return t;
+  }();
+  static_assert(std::count(kStatements.begin() + 1, kStatements.end(), nullptr) == 0,
+                "every keyword has its statement");
+  (this->*kStatements[static_cast<std::size_t>(k)])(st);
+}
 
-  switch (k) {
-    case Keyword::None: break;
-    case Keyword::Fact: {
-      std::string name = TakeBraceField(ops);
-      std::string value = TakeBraceField(ops);
-      brain_.AddFact(name, value);
-      break;
-    }
-    case Keyword::StartCollection: {
-      auto c = std::make_unique<DataCollectionClass>();
-      std::string name = TakeBraceField(ops);
-      std::string option = TakeBraceField(ops);
-      if (UpperCase(TrimView(option)) == "UNSORTED") c->SetSorted(false);
-      reg_.collection = c.get();
-      reg_.object = reg_.collection;
-      brain_.AddCollection(name, std::move(c));
-      state = ReaderState::Collection;
-      break;
-    }
-    case Keyword::EndCollection:
-      reg_.collection = nullptr;
-      state = ReaderState::Outside;
-      break;
-    case Keyword::Mode: {
-      auto m = std::make_unique<KnowledgeClass>();
-      reg_.mode = m.get();
-      reg_.object = reg_.mode;
-      brain_.AddKnowledge(TakeBraceField(ops), std::move(m));
-      break;
-    }
-    case Keyword::State: brain_.AddState(TakeBraceField(ops)); break;
-    case Keyword::Procedure: {
-      auto p = std::make_unique<ProcClass>();
-      reg_.proc = p.get();
-      reg_.object = reg_.proc;
-      brain_.AddProc(TakeBraceField(ops), std::move(p));
-      break;
-    }
-    case Keyword::Step: {
-      ProcClass* proc = Live(reg_.proc);
-      if (!proc) return Fail("No Current Procedure In Line ", lineNo, line);
-      auto s = std::make_unique<StepClass>();
-      std::string name = TakeBraceField(ops);
-      s->TheName = name;
-      s->ThePrompt = TakeBraceField(ops);
-      reg_.step = s.get();
-      reg_.object = reg_.step;
-      AddStep(brain_, *proc, name, std::move(s));
-      break;
-    }
-    case Keyword::ForMode: {
-      KnowledgeClass* mode = Live(reg_.mode);
-      if (!mode) return Fail("No Current Mode In Line ", lineNo, line);
-      auto p = std::make_unique<PatternClass>();
-      p->OrderBonus = WholeNumberOr(TakePlainField(ops), 0);
-      p->OrderPenalty = WholeNumberOr(TakePlainField(ops), 0);
-      reg_.clause = AddPatternToKnowledge(*mode, std::move(p));
-      reg_.object = reg_.clause;
-      state = ReaderState::Clause;
-      break;
-    }
-    case Keyword::ForStep: {
-      StepClass* step = Live(reg_.step);
-      if (!step) return Fail("No Current Step In Line ", lineNo, line);
-      reg_.stepClause = AddStepPatternToStep(*step, std::make_unique<StepPatternClass>());
-      reg_.object = reg_.stepClause;
-      state = ReaderState::StepClause;
-      break;
-    }
-    case Keyword::Threshold: {
-      if (state == ReaderState::StepClause)
-        return Fail("Can Not Add Threshold To a Procedure Step In Line ", lineNo, line);
-      PatternClass* clause = Live(reg_.clause);
-      if (!clause) return Fail("No Current Clause In Line ", lineNo, line);
-      auto t = std::make_unique<ThresholdClass>();
-      t->ThreshFrom = TrimmedNumber(TakePlainField(ops));
-      t->ThreshTo = TrimmedNumber(TakePlainField(ops));
-      reg_.threshold = AddThresholdToPattern(*clause, std::move(t));
-      reg_.object = reg_.threshold;
-      state = ReaderState::Threshold;
-      break;
-    }
-    case Keyword::ForState: {
-      if (state == ReaderState::StepClause)
-        return Fail("Can Not Add State Responses To a Procedure Step In Line ", lineNo, line);
-      PatternClass* clause = Live(reg_.clause);
-      if (!clause) return Fail("No Current Clause In Line ", lineNo, line);
-      auto s = std::make_unique<StateClass>();
-      s->State = TakeBraceField(ops);
-      reg_.stateResponse = AddStateToPattern(*clause, std::move(s));
-      reg_.object = reg_.stateResponse;
-      state = ReaderState::StateResponse;
-      break;
-    }
-    case Keyword::Fragment: {
-      StepPatternClass* stepClause = state == ReaderState::StepClause ? Live(reg_.stepClause) : nullptr;
-      PatternClass* clause = state == ReaderState::StepClause ? nullptr : Live(reg_.clause);
-      if (!stepClause && !clause) return Fail("No Current Clause In Line ", lineNo, line);
-      auto f = std::make_unique<WordFragmentClass>();
-      f->Relation = PatternTypeFromName(TakePlainField(ops));
-      f->Bonus = TrimmedNumber(TakePlainField(ops));
-      f->Penalty = TrimmedNumber(TakePlainField(ops));
-      f->WordFrag = TakeBraceField(ops);
-      f->TheName = TakeBraceField(ops);
-      f->TheValue = TakeBraceField(ops);
-      reg_.object = stepClause ? AddFragmentToStepPattern(*stepClause, std::move(f))
-                               : AddFragmentToPattern(*clause, std::move(f));
-      break;
-    }
-    case Keyword::Response: {
-      ResponseClass* added = nullptr;
-      auto r = std::make_unique<ResponseClass>();
-      r->OutText = TakeBraceField(ops);
-      r->ResponseType = ResponseTypeFromName(TakePlainField(ops));
-      r->TheName = TakeBraceField(ops);
-      r->TheValue = TakeBraceField(ops);
-      switch (state) {
-        case ReaderState::Outside:
-        case ReaderState::Collection: return Fail("Mode Error In Line ", lineNo, line);
-        case ReaderState::Clause:
-          if (PatternClass* c = Live(reg_.clause)) added = AddResponseToPattern(*c, std::move(r));
-          else return Fail("No Current Clause In Line ", lineNo, line);
-          break;
-        case ReaderState::StepClause:
-          if (StepPatternClass* sp = Live(reg_.stepClause)) added = AddResponseToStepPattern(*sp, std::move(r));
-          else return Fail("No Current Step Clause In Line ", lineNo, line);
-          break;
-        case ReaderState::Threshold:
-          if (ThresholdClass* t = Live(reg_.threshold)) added = AddResponseToThreshold(*t, std::move(r));
-          else return Fail("No Current Threshold In Line ", lineNo, line);
-          break;
-        case ReaderState::StateResponse:
-          if (StateClass* s = Live(reg_.stateResponse)) added = AddResponseToState(*s, std::move(r));
-          else return Fail("No Current State Response In Line ", lineNo, line);
-          break;
-      }
-      reg_.response = added;
-      reg_.object = reg_.response;
-      break;
-    }
-    case Keyword::Task: {
-      ResponseClass* response = Live(reg_.response);
-      if (!response) return Fail("No Current Response In Line ", lineNo, line);
-      auto t = std::make_unique<TaskClass>();
-      t->OutText = TakeBraceField(ops);
-      t->ResponseType = ResponseTypeFromName(TakePlainField(ops));
-      t->TheName = TakeBraceField(ops);
-      t->TheValue = TakeBraceField(ops);
-      reg_.object = AddTaskToResponse(*response, std::move(t));
-      break;
-    }
-    case Keyword::NameObject: Name(TakeBraceField(ops)); break;
-    case Keyword::AutoName: Name(NewAutoName(brain_)); break;
-    case Keyword::Include: Include(TakeBraceField(ops), lineNo, line); break;
+void LanguageReader::Fact(Statement& st) {
+  std::string name = st.Brace();
+  std::string value = st.Brace();
+  brain_.AddFact(name, value);
+}
+
+void LanguageReader::StartCollection(Statement& st) {
+  auto c = std::make_unique<DataCollectionClass>();
+  std::string name = st.Brace();
+  std::string option = st.Brace();
+  if (UpperCase(TrimView(option)) == "UNSORTED") c->SetSorted(false);
+  reg_.collection = c.get();
+  reg_.object = reg_.collection;
+  brain_.AddCollection(name, std::move(c));
+  st.state = ReaderState::Collection;
+}
+
+void LanguageReader::EndCollection(Statement& st) {
+  reg_.collection = nullptr;
+  st.state = ReaderState::Outside;
+}
+
+void LanguageReader::Mode(Statement& st) {
+  auto m = std::make_unique<KnowledgeClass>();
+  reg_.mode = m.get();
+  reg_.object = reg_.mode;
+  brain_.AddKnowledge(st.Brace(), std::move(m));
+}
+
+void LanguageReader::State(Statement& st) { brain_.AddState(st.Brace()); }
+
+void LanguageReader::Procedure(Statement& st) {
+  auto p = std::make_unique<ProcClass>();
+  reg_.proc = p.get();
+  reg_.object = reg_.proc;
+  brain_.AddProc(st.Brace(), std::move(p));
+}
+
+void LanguageReader::Step(Statement& st) {
+  ProcClass* proc = Live(reg_.proc);
+  if (!proc) return Fail("No Current Procedure In Line ", st);
+  auto s = std::make_unique<StepClass>();
+  std::string name = st.Brace();
+  s->TheName = name;
+  s->ThePrompt = st.Brace();
+  reg_.step = s.get();
+  reg_.object = reg_.step;
+  AddStep(brain_, *proc, name, std::move(s));
+}
+
+void LanguageReader::ForMode(Statement& st) {
+  KnowledgeClass* mode = Live(reg_.mode);
+  if (!mode) return Fail("No Current Mode In Line ", st);
+  auto p = std::make_unique<PatternClass>();
+  p->OrderBonus = WholeNumberOr(st.Plain(), 0);
+  p->OrderPenalty = WholeNumberOr(st.Plain(), 0);
+  reg_.clause = AddPatternToKnowledge(*mode, std::move(p));
+  reg_.object = reg_.clause;
+  st.state = ReaderState::Clause;
+}
+
+void LanguageReader::ForStep(Statement& st) {
+  StepClass* step = Live(reg_.step);
+  if (!step) return Fail("No Current Step In Line ", st);
+  reg_.stepClause = AddStepPatternToStep(*step, std::make_unique<StepPatternClass>());
+  reg_.object = reg_.stepClause;
+  st.state = ReaderState::StepClause;
+}
+
+void LanguageReader::Threshold(Statement& st) {
+  if (st.state == ReaderState::StepClause) return Fail("Can Not Add Threshold To a Procedure Step In Line ", st);
+  PatternClass* clause = Live(reg_.clause);
+  if (!clause) return Fail("No Current Clause In Line ", st);
+  auto t = std::make_unique<ThresholdClass>();
+  t->ThreshFrom = TrimmedNumber(st.Plain());
+  t->ThreshTo = TrimmedNumber(st.Plain());
+  reg_.threshold = AddThresholdToPattern(*clause, std::move(t));
+  reg_.object = reg_.threshold;
+  st.state = ReaderState::Threshold;
+}
+
+void LanguageReader::ForState(Statement& st) {
+  if (st.state == ReaderState::StepClause)
+    return Fail("Can Not Add State Responses To a Procedure Step In Line ", st);
+  PatternClass* clause = Live(reg_.clause);
+  if (!clause) return Fail("No Current Clause In Line ", st);
+  auto s = std::make_unique<StateClass>();
+  s->State = st.Brace();
+  reg_.stateResponse = AddStateToPattern(*clause, std::move(s));
+  reg_.object = reg_.stateResponse;
+  st.state = ReaderState::StateResponse;
+}
+
+void LanguageReader::Fragment(Statement& st) {
+  StepPatternClass* stepClause = st.state == ReaderState::StepClause ? Live(reg_.stepClause) : nullptr;
+  PatternClass* clause = st.state == ReaderState::StepClause ? nullptr : Live(reg_.clause);
+  if (!stepClause && !clause) return Fail("No Current Clause In Line ", st);
+  auto f = std::make_unique<WordFragmentClass>();
+  f->Relation = PatternTypeFromName(st.Plain());
+  f->Bonus = TrimmedNumber(st.Plain());
+  f->Penalty = TrimmedNumber(st.Plain());
+  f->WordFrag = st.Brace();
+  f->TheName = st.Brace();
+  f->TheValue = st.Brace();
+  reg_.object = stepClause ? AddFragmentToStepPattern(*stepClause, std::move(f))
+                           : AddFragmentToPattern(*clause, std::move(f));
+}
+
+ResponseClass* LanguageReader::AddResponse(std::unique_ptr<ResponseClass> r, Statement& st) {
+  switch (st.state) {
+    case ReaderState::Outside:
+    case ReaderState::Collection: break;
+    case ReaderState::Clause:
+      if (PatternClass* c = Live(reg_.clause)) return AddResponseToPattern(*c, std::move(r));
+      Fail("No Current Clause In Line ", st);
+      return nullptr;
+    case ReaderState::StepClause:
+      if (StepPatternClass* sp = Live(reg_.stepClause)) return AddResponseToStepPattern(*sp, std::move(r));
+      Fail("No Current Step Clause In Line ", st);
+      return nullptr;
+    case ReaderState::Threshold:
+      if (ThresholdClass* t = Live(reg_.threshold)) return AddResponseToThreshold(*t, std::move(r));
+      Fail("No Current Threshold In Line ", st);
+      return nullptr;
+    case ReaderState::StateResponse:
+      if (StateClass* s = Live(reg_.stateResponse)) return AddResponseToState(*s, std::move(r));
+      Fail("No Current State Response In Line ", st);
+      return nullptr;
   }
+  Fail("Mode Error In Line ", st);
+  return nullptr;
+}
+
+void LanguageReader::Response(Statement& st) {
+  auto r = std::make_unique<ResponseClass>();
+  r->OutText = st.Brace();
+  r->ResponseType = ResponseTypeFromName(st.Plain());
+  r->TheName = st.Brace();
+  r->TheValue = st.Brace();
+  ResponseClass* added = AddResponse(std::move(r), st);
+  if (!added) return;  // the registers stay as they were
+  reg_.response = added;
+  reg_.object = reg_.response;
+}
+
+void LanguageReader::Task(Statement& st) {
+  ResponseClass* response = Live(reg_.response);
+  if (!response) return Fail("No Current Response In Line ", st);
+  auto t = std::make_unique<TaskClass>();
+  t->OutText = st.Brace();
+  t->ResponseType = ResponseTypeFromName(st.Plain());
+  t->TheName = st.Brace();
+  t->TheValue = st.Brace();
+  reg_.object = AddTaskToResponse(*response, std::move(t));
 }
 
 }  // namespace

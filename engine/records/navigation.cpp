@@ -54,9 +54,4 @@ StepPatternClass* StepPatternOfFragment(const WordFragmentClass* f) {
   return static_cast<StepPatternClass*>(f->Owner);
 }
 
-BrainClass* BrainOfFragment(const WordFragmentClass* f) {
-  if (PatternClass* p = PatternOfFragment(f)) return BrainOfPattern(p);
-  return BrainOfStepPattern(StepPatternOfFragment(f));
-}
-
 }  // namespace varnex

@@ -11,7 +11,6 @@ BrainClass* BrainOfKnowledge(const KnowledgeClass* knowledge);
 BrainClass* BrainOfPattern(const PatternClass* pattern);
 BrainClass* BrainOfStepPattern(const StepPatternClass* sp);
 BrainClass* BrainOfResponse(const ResponseClass* response);
-BrainClass* BrainOfFragment(const WordFragmentClass* fragment);
 PatternClass* PatternOfResponse(const ResponseClass* response);
 StepPatternClass* StepPatternOfResponse(const ResponseClass* response);
 PatternClass* PatternOfFragment(const WordFragmentClass* fragment);
