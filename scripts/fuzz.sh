@@ -33,7 +33,7 @@ for t in "${targets[@]}"; do
   # Paths are absolute: a target works inside scratch folders of its own.
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     "$root/build-fuzz/tests/${t}_fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
-      -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1 \
+      -rss_limit_mb=2048 -artifact_prefix="$findings/" -print_final_stats=1 -dict="$root/tests/fuzz/language.dict" \
       "$work" "$root/tests/fuzz/corpus/$t" "$root/tests/fuzz/regressions/$t" >"$log" 2>&1; then
     grep -E '^(Done|stat::number_of_executed_units|stat::new_units_added)' "$log" | tr '\n' ' '
     echo

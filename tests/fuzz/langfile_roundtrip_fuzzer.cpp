@@ -4,7 +4,8 @@
 // into a fresh brain, and the brain is written. That text, read into
 // another fresh brain, must give no reader message and must be written
 // again exactly as it was: the layout the writer produces keeps every
-// definition it writes, in the same order, under the same names.
+// definition it writes, in the same order, under the same names. The same
+// holds for the brain saved to a file and read from it.
 //
 // Only the format itself allows a difference, for texts that the format
 // cannot hold; those are taken out of the first brain before it is written:
@@ -165,5 +166,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!messages.empty()) fuzz::Fail("the written text reads with a message: " + messages[0] + " / " + messages.back());
   const std::vector<std::string> again = Written(second);
   if (again != written) fuzz::Fail("the written text, read back, is written differently", written, again);
+
+  // The same through a file: lines ended by CR LF, read back line by line.
+  const std::string error = SaveLanguageFile(first, "brain.vlf");
+  if (!error.empty()) fuzz::Fail("the brain cannot be saved: " + error);
+  BrainClass third;
+  third.ReaderMessage = second.ReaderMessage;
+  LoadLanguageFile(third, "brain.vlf");
+  if (!messages.empty()) fuzz::Fail("the saved file reads with a message: " + messages[0] + " / " + messages.back());
+  const std::vector<std::string> fromFile = Written(third);
+  if (fromFile != written) fuzz::Fail("the saved file, read back, is written differently", written, fromFile);
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "engine/core/errors.h"
 #include "engine/core/random.h"
 #include "langfile/reader.h"
 #include "support/test_support.h"
@@ -23,7 +24,7 @@ std::string State(const BrainClass& b) {
 }  // namespace
 
 Played Play(const std::string& brainText, const std::vector<std::string>& inputs,
-         const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast) {
+         const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast, double seconds) {
   Played run;
   FixedClock clock(45000.0);
   FixRandomSeed(7);
@@ -35,10 +36,15 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
   std::istringstream in(brainText);
   for (std::string l; std::getline(in, l);) lines.push_back(l);
   LoadLanguageText(b, lines);
+  if (seconds > 0) b.Limits.Seconds = seconds;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     clock.Advance(0.00001);
     try {
       b.ProcessInput(inputs[i]);
+    } catch (const InputStopped& e) {
+      run.log.push_back(std::string("stopped: ") + e.what());
+      run.stopped = true;
+      return run;
     } catch (const std::exception& e) {
       run.log.push_back(std::string("error: ") + e.what());
     }
