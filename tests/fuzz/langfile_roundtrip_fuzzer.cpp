@@ -1,7 +1,9 @@
 // libFuzzer: the writer's text is a fixed point of reading and writing.
 //
-// The fuzz input is read as a Language file (lines ended by LF or CR LF)
-// into a fresh brain, and the brain is written. That text, read into
+// The fuzz input is Language text, optionally followed by a zero byte and
+// the text of a file a.vlf, and by another and the text of b.vlf (both may
+// be INCLUDEd). The text is read as a Language file is (lines ended by LF or
+// CR LF) into a fresh brain, and the brain is written. That text, read into
 // another fresh brain, must give no reader message and must be written
 // again exactly as it was: the layout the writer produces keeps every
 // definition it writes, in the same order, under the same names. The same
@@ -146,14 +148,16 @@ std::vector<std::string> Written(BrainClass& brain) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace varnex;
-  std::string text(reinterpret_cast<const char*>(data), size);
-  fuzz::WithoutSlashes(text);  // INCLUDE reads only from the empty scratch folder
+  std::vector<std::string> parts = fuzz::SplitAtZeros(data, size, 3);
+  for (auto& p : parts) fuzz::WithoutSlashes(p);  // INCLUDE reads only from the scratch folder
   fuzz::ScratchFolder folder;
+  const char* files[] = {"a.vlf", "b.vlf"};
+  for (std::size_t i = 1; i < parts.size(); ++i) test::WriteFile(files[i - 1], parts[i]);
   test::FixedClock clock(45000.0);
   FixRandomSeed(1);  // AUTO-NAME draws the same names each time
 
   BrainClass first;
-  LoadLanguageText(first, fuzz::FileLines(text));
+  LoadLanguageText(first, fuzz::FileLines(parts[0]));
   Repair repair;
   repair.Brain(first);
   if (!repair.Comparable()) return 0;
