@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project builds and tests with.
+# Installs the Debian 12 packages the project builds and tests with:
+#   bash scripts/install-deps.sh [fuzz]
+# With "fuzz", also clang and its libFuzzer and sanitizer runtimes.
 # Idempotent: when everything is present it does not touch apt at all.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
   qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth)
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

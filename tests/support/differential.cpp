@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "engine/base/errors.h"
 #include "engine/base/random.h"
 #include "engine/language/reader.h"
 #include "engine/language/writer.h"
@@ -26,7 +27,7 @@ std::string Definitions(BrainClass& b) {
 }  // namespace
 
 Played Play(const std::string& brainText, const std::vector<std::string>& inputs,
-         const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast) {
+         const std::vector<std::function<void(BrainClass&)>>& mutations, bool fast, double seconds) {
   Played run;
   FixedClock clock(45000.0);
   FixRandomSeed(7);
@@ -39,10 +40,15 @@ Played Play(const std::string& brainText, const std::vector<std::string>& inputs
   std::istringstream in(brainText);
   for (std::string l; std::getline(in, l);) lines.push_back(l);
   LoadLanguageText(b, lines);
+  if (seconds > 0) b.Limits.Seconds = seconds;
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     clock.Advance(0.00001);
     try {
       ProcessInput(b, inputs[i]);
+    } catch (const InputStopped& e) {
+      run.log.push_back(std::string("stopped: ") + e.what());
+      run.stopped = true;
+      return run;
     } catch (const std::exception& e) {
       run.log.push_back(std::string("error: ") + e.what());
     }
