@@ -29,16 +29,16 @@ struct ActionFields {
 
 // Traces a response or task ("Resp" or "Task") with its three fields
 // expanded.
-void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
+void TraceFields(const ActionContext& ctx, std::string_view kind, ResponseType type, const Text& name,
                  const ActionFields& fields);
 
 // Performs the action of a response type. `asTask` tells a task from a
 // response; `text` is the response's output text or the task's expanded
 // text, and may be changed by the action.
-void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text);
+void PerformAction(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text);
 // PerformAction with its failure contained: an EngineError is reported and
 // the caller goes on, so that one task or response cannot stop the tasks,
 // the output and the Do-After clauses that follow it.
-void PerformContained(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text);
+void PerformContained(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text);
 
 }  // namespace varnex

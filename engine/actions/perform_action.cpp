@@ -193,47 +193,47 @@ void CallDLLAction(Act& a) {
 using ActionFunction = void (*)(Act&);
 // Filled by type, so that no entry can slip into another type's place.
 constexpr auto kActions = [] {
-  std::array<ActionFunction, rt::Count> t{};
-  t[rt::None] = NoneAction;
-  t[rt::JustText] = JustTextAction;
-  t[rt::ModeChange] = ModeChangeAction;
-  t[rt::Nested] = NestedAction;
-  t[rt::Assignment] = AssignmentAction;
-  t[rt::Action] = ActionAction;
-  t[rt::ResetHits] = ResetHitsAction;
-  t[rt::StateChange] = StateChangeAction;
-  t[rt::ResetState] = ResetStateAction;
-  t[rt::TaskList] = TaskListAction;
-  t[rt::ResetKMHits] = ResetKMHitsAction;
-  t[rt::ResetBrainHits] = ResetBrainHitsAction;
-  t[rt::AddToCollection] = AddToCollectionAction;
-  t[rt::RemoveFromCollection] = RemoveFromCollectionAction;
-  t[rt::SubmitThis] = SubmitThisAction;
-  t[rt::LogThis] = LogThisAction;
-  t[rt::StartProc] = StartProcAction;
-  t[rt::GotoStep] = GotoStepAction;
-  t[rt::HaltProc] = HaltProcAction;
-  t[rt::AskMentavo] = AskMentavoAction;
-  t[rt::CallProc] = CallProcAction;
-  t[rt::ProcReturn] = ProcReturnAction;
-  t[rt::SelfModify] = SelfModifyAction;
-  t[rt::LoadCollection] = LoadCollectionAction;
-  t[rt::SaveCollection] = SaveCollectionAction;
-  t[rt::ClearCollection] = ClearCollectionAction;
-  t[rt::ParseCollection] = ParseCollectionAction;
-  t[rt::DeleteObject] = DeleteObjectAction;
-  t[rt::MakeCode] = MakeCodeAction;
-  t[rt::MergeCollection] = MergeCollectionAction;
-  t[rt::DoResponseFor] = DoResponseForAction;
-  t[rt::WordsToCollection] = WordsToCollectionAction;
-  t[rt::CreateAutoPattern] = CreateAutoPatternAction;
-  t[rt::AddResponse] = AddResponseAction;
-  t[rt::AddFragment] = AddFragmentAction;
-  t[rt::SetUnsorted] = SetUnsortedAction;
-  t[rt::SetLabel] = TaskOnlyAction;
-  t[rt::Goto] = TaskOnlyAction;
-  t[rt::BranchIf] = TaskOnlyAction;
-  t[rt::CallDLL] = CallDLLAction;
+  std::array<ActionFunction, Index(ResponseType::Count)> t{};
+  t[Index(ResponseType::None)] = NoneAction;
+  t[Index(ResponseType::JustText)] = JustTextAction;
+  t[Index(ResponseType::ModeChange)] = ModeChangeAction;
+  t[Index(ResponseType::Nested)] = NestedAction;
+  t[Index(ResponseType::Assignment)] = AssignmentAction;
+  t[Index(ResponseType::Action)] = ActionAction;
+  t[Index(ResponseType::ResetHits)] = ResetHitsAction;
+  t[Index(ResponseType::StateChange)] = StateChangeAction;
+  t[Index(ResponseType::ResetState)] = ResetStateAction;
+  t[Index(ResponseType::TaskList)] = TaskListAction;
+  t[Index(ResponseType::ResetKMHits)] = ResetKMHitsAction;
+  t[Index(ResponseType::ResetBrainHits)] = ResetBrainHitsAction;
+  t[Index(ResponseType::AddToCollection)] = AddToCollectionAction;
+  t[Index(ResponseType::RemoveFromCollection)] = RemoveFromCollectionAction;
+  t[Index(ResponseType::SubmitThis)] = SubmitThisAction;
+  t[Index(ResponseType::LogThis)] = LogThisAction;
+  t[Index(ResponseType::StartProc)] = StartProcAction;
+  t[Index(ResponseType::GotoStep)] = GotoStepAction;
+  t[Index(ResponseType::HaltProc)] = HaltProcAction;
+  t[Index(ResponseType::AskMentavo)] = AskMentavoAction;
+  t[Index(ResponseType::CallProc)] = CallProcAction;
+  t[Index(ResponseType::ProcReturn)] = ProcReturnAction;
+  t[Index(ResponseType::SelfModify)] = SelfModifyAction;
+  t[Index(ResponseType::LoadCollection)] = LoadCollectionAction;
+  t[Index(ResponseType::SaveCollection)] = SaveCollectionAction;
+  t[Index(ResponseType::ClearCollection)] = ClearCollectionAction;
+  t[Index(ResponseType::ParseCollection)] = ParseCollectionAction;
+  t[Index(ResponseType::DeleteObject)] = DeleteObjectAction;
+  t[Index(ResponseType::MakeCode)] = MakeCodeAction;
+  t[Index(ResponseType::MergeCollection)] = MergeCollectionAction;
+  t[Index(ResponseType::DoResponseFor)] = DoResponseForAction;
+  t[Index(ResponseType::WordsToCollection)] = WordsToCollectionAction;
+  t[Index(ResponseType::CreateAutoPattern)] = CreateAutoPatternAction;
+  t[Index(ResponseType::AddResponse)] = AddResponseAction;
+  t[Index(ResponseType::AddFragment)] = AddFragmentAction;
+  t[Index(ResponseType::SetUnsorted)] = SetUnsortedAction;
+  t[Index(ResponseType::SetLabel)] = TaskOnlyAction;
+  t[Index(ResponseType::Goto)] = TaskOnlyAction;
+  t[Index(ResponseType::BranchIf)] = TaskOnlyAction;
+  t[Index(ResponseType::CallDLL)] = CallDLLAction;
   return t;
 }();
 static_assert(std::ranges::all_of(kActions, [](ActionFunction f) { return f != nullptr; }),
@@ -241,10 +241,10 @@ static_assert(std::ranges::all_of(kActions, [](ActionFunction f) { return f != n
 
 }  // namespace
 
-void PerformAction(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text) {
+void PerformAction(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text) {
   Act act{ctx, fields, asTask, text};
-  if (type < kActions.size())
-    kActions[type](act);
+  if (Index(type) < kActions.size())
+    kActions[Index(type)](act);
   else if (!asTask)
     text = kUnknownResponseType;  // a number no response type has (Self Modify can set one)
 }

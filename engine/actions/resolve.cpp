@@ -18,22 +18,22 @@ std::string ActionContext::Expand(std::string_view field) const {
 namespace {
 
 // Types whose output text is empty whatever their OutText holds.
-bool OutputsNothing(uint8_t type) {
+bool OutputsNothing(ResponseType type) {
   switch (type) {
-    case rt::SelfModify:
-    case rt::ParseCollection:
-    case rt::WordsToCollection:
-    case rt::CreateAutoPattern:
-    case rt::AddResponse:
-    case rt::AddFragment:
-    case rt::CallDLL: return true;
+    case ResponseType::SelfModify:
+    case ResponseType::ParseCollection:
+    case ResponseType::WordsToCollection:
+    case ResponseType::CreateAutoPattern:
+    case ResponseType::AddResponse:
+    case ResponseType::AddFragment:
+    case ResponseType::CallDLL: return true;
     default: return false;
   }
 }
 
 }  // namespace
 
-void PerformContained(ActionContext& ctx, uint8_t type, const ActionFields& fields, bool asTask, std::string& text) {
+void PerformContained(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text) {
   try {
     PerformAction(ctx, type, fields, asTask, text);
   } catch (const EngineError& e) {
@@ -41,7 +41,7 @@ void PerformContained(ActionContext& ctx, uint8_t type, const ActionFields& fiel
   }
 }
 
-void TraceFields(const ActionContext& ctx, std::string_view kind, uint8_t type, const Text& name,
+void TraceFields(const ActionContext& ctx, std::string_view kind, ResponseType type, const Text& name,
                  const ActionFields& fields) {
   struct Mute {
     BrainClass& b;

@@ -25,7 +25,7 @@ PatternClass* LastPattern(BrainClass& brain) {
 
 std::unique_ptr<ResponseClass> JustText(BrainClass& brain, const std::string& text) {
   auto r = std::make_unique<ResponseClass>();
-  r->ResponseType = rt::JustText;
+  r->ResponseType = ResponseType::JustText;
   r->OutText = text;
   r->ObjectName = NewAutoName(brain);
   return r;
@@ -73,7 +73,7 @@ void CreateAutoPattern(BrainClass& brain, const std::string& words, const std::s
   for (auto& word : split) {
     auto f = std::make_unique<WordFragmentClass>();
     f->WordFrag = std::move(word);
-    f->Relation = pt::Custom;
+    f->Relation = PatternType::Custom;
     f->Bonus = w;
     AddFragmentToPattern(pattern, std::move(f));
   }
@@ -90,7 +90,7 @@ void AddFragmentToLastPattern(BrainClass& brain, const std::string& text, const 
   if (!p) return;
   auto f = std::make_unique<WordFragmentClass>();
   f->WordFrag = text;
-  f->Relation = pt::Custom;
+  f->Relation = PatternType::Custom;
   f->Bonus = WholeNumberOr(weight, 0);
   f->ObjectName = NewAutoName(brain);
   AddFragmentToPattern(*p, std::move(f));

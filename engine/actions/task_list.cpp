@@ -52,7 +52,7 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
   ActionContext ctx{brain, r, PatternOfResponse(&r), StepPatternOfResponse(&r), input};
   LabelTable labels;
   for (std::size_t i = 0; i < r.Tasks.size(); ++i)
-    if (r.Tasks[i]->ResponseType == rt::SetLabel)
+    if (r.Tasks[i]->ResponseType == ResponseType::SetLabel)
       labels.Add(Trim(ctx.Expand(r.Tasks[i]->TheName)) + "=" + std::to_string(i));
 
   long executed = 0;
@@ -64,9 +64,9 @@ void ExecuteTasks(BrainClass& brain, ResponseClass& r, const std::string& input)
     std::string text = ctx.Expand(t.OutText);
     const ActionFields fields{t.OutText, t.TheName, t.TheValue};
     if (brain.TraceOn) TraceFields(ctx, "Task", t.ResponseType, t.ObjectName, fields);
-    if (t.ResponseType == rt::Goto || t.ResponseType == rt::BranchIf) {
+    if (t.ResponseType == ResponseType::Goto || t.ResponseType == ResponseType::BranchIf) {
       long target = labels.Target(Trim(ctx.Expand(t.TheName)));
-      if (target >= 0 && (t.ResponseType == rt::Goto || Condition(ctx.Expand(t.TheValue)))) index = target;
+      if (target >= 0 && (t.ResponseType == ResponseType::Goto || Condition(ctx.Expand(t.TheValue)))) index = target;
     } else {
       PerformContained(ctx, t.ResponseType, fields, true, text);
     }

@@ -74,16 +74,16 @@ class CandidateMarks {
   KnowledgeIndex& idx_;
 };
 
-bool SearchesWithPosition(uint8_t r) { return r == pt::And || r == pt::Or || r == pt::Not || r == pt::Custom; }
-bool IsMarker(uint8_t r) {
-  return r == pt::None || r == pt::Volition || r == pt::Initialize || r == pt::Finalize || r == pt::DoBefore ||
-         r == pt::DoAfter || r >= pt::Count;
+bool SearchesWithPosition(PatternType r) { return r == PatternType::And || r == PatternType::Or || r == PatternType::Not || r == PatternType::Custom; }
+bool IsMarker(PatternType r) {
+  return r == PatternType::None || r == PatternType::Volition || r == PatternType::Initialize || r == PatternType::Finalize || r == PatternType::DoBefore ||
+         r == PatternType::DoAfter || r >= PatternType::Count;
 }
 
 // The text a fixed fragment looks for, as the search compares it; empty
 // when it can never be found.
 std::string SearchKey(const WordFragmentClass& f) {
-  if (f.Relation == pt::CustomSub) return UpperCase(f.WordFrag);
+  if (f.Relation == PatternType::CustomSub) return UpperCase(f.WordFrag);
   return Trim(UpperCase(f.WordFrag));
 }
 
@@ -153,7 +153,7 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     if (!p.Fragments.empty()) last = p.Fragments.back().get();
     bool fixed = true;
     for (const auto& f : p.Fragments) {
-      const bool searches = SearchesWithPosition(f->Relation) || f->Relation == pt::CustomSub;
+      const bool searches = SearchesWithPosition(f->Relation) || f->Relation == PatternType::CustomSub;
       if (!(searches || IsMarker(f->Relation)) || (searches && f->WordFrag.view().find('^') != std::string_view::npos)) {
         fixed = false;
         break;

@@ -43,35 +43,35 @@ bool AnyMemberIn(BrainClass& brain, const WordFragmentClass& f, std::string_view
 
 int32_t FragmentScore(BrainClass& brain, WordFragmentClass& f, std::string_view input, int32_t& position) {
   switch (f.Relation) {
-    case pt::And:
-    case pt::Or:
-    case pt::Not:
-    case pt::Custom: return Scored(f, WordInInput(brain, f, input, position));
-    case pt::DataMatch: {
+    case PatternType::And:
+    case PatternType::Or:
+    case PatternType::Not:
+    case PatternType::Custom: return Scored(f, WordInInput(brain, f, input, position));
+    case PatternType::DataMatch: {
       std::string value = UpperCase(ExpandForFragment(brain, f, f.TheValue, input));
       return Scored(f, value == UpperCase(brain.GetFact(f.TheName)));
     }
-    case pt::StateMatch: {
+    case PatternType::StateMatch: {
       std::string name = UpperCase(ExpandForFragment(brain, f, f.TheName, input));
       return Scored(f, name == UpperCase(brain.CurrentStateName()));
     }
-    case pt::InCollection: return Scored(f, AnyMemberIn(brain, f, input, true));
-    case pt::OutMatch: {
+    case PatternType::InCollection: return Scored(f, AnyMemberIn(brain, f, input, true));
+    case PatternType::OutMatch: {
       std::string word = ExpandForFragment(brain, f, f.WordFrag, input);
       return Scored(f, FindWord(word, brain.OutputAt("0"), position));
     }
-    case pt::CustomSub: {
+    case PatternType::CustomSub: {
       std::string word = ExpandForFragment(brain, f, f.WordFrag, input);
       std::string text = ExpandForFragment(brain, f, input, input);
       return Scored(f, FindText(word, text) != 0);
     }
-    case pt::InCollectionSub: return Scored(f, AnyMemberIn(brain, f, input, false));
-    case pt::Extract: {
+    case PatternType::InCollectionSub: return Scored(f, AnyMemberIn(brain, f, input, false));
+    case PatternType::Extract: {
       std::string tmpl = UpperCase(ExpandForFragment(brain, f, f.WordFrag, input));
       std::string text = ExpandForFragment(brain, f, input, input);
       return Scored(f, Extract(brain, tmpl, text));
     }
-    case pt::External: return ExternalScore(brain, f, input);
+    case PatternType::External: return ExternalScore(brain, f, input);
     default: return 0;  // None, Volition, Initialize, Finalize, Do-Before, Do-After
   }
 }

@@ -18,11 +18,11 @@ constexpr int32_t kScoreFloor = -30000;
 // +100 or -100, OR +50 or 0, NOT -100 or +100; CUSTOM, CUSTOM-Sub and the
 // relations that test the brain give their bonus, or minus their penalty.
 // In 64 bits: minus the most negative penalty does not fit in 32.
-constexpr int64_t RelationScore(uint8_t relation, bool found, int32_t bonus, int32_t penalty) {
+constexpr int64_t RelationScore(PatternType relation, bool found, int32_t bonus, int32_t penalty) {
   switch (relation) {
-    case pt::And: return found ? 100 : -100;
-    case pt::Or: return found ? 50 : 0;
-    case pt::Not: return found ? -100 : 100;
+    case PatternType::And: return found ? 100 : -100;
+    case PatternType::Or: return found ? 50 : 0;
+    case PatternType::Not: return found ? -100 : 100;
     default: return found ? int64_t{bonus} : -int64_t{penalty};
   }
 }

@@ -44,9 +44,9 @@ WordFragmentClass* AddFragmentToPattern(PatternClass& p, std::unique_ptr<WordFra
   Touch(&p);
   BrainClass* brain = BrainOfPattern(&p);
   switch (f->Relation) {
-    case pt::Initialize: p.HasInitialize = true; break;
-    case pt::Finalize: p.HasFinalize = true; break;
-    case pt::Volition:
+    case PatternType::Initialize: p.HasInitialize = true; break;
+    case PatternType::Finalize: p.HasFinalize = true; break;
+    case PatternType::Volition:
       p.HasVolition = true;
       if (p.Owner) {
         p.Owner->HasVolition = true;
@@ -54,10 +54,10 @@ WordFragmentClass* AddFragmentToPattern(PatternClass& p, std::unique_ptr<WordFra
       }
       p.VolitionWhen = VolitionIntervalOf(f->WordFrag);
       break;
-    case pt::DoBefore:
+    case PatternType::DoBefore:
       if (p.Owner && brain) brain->DoBefore.push_back(&p);
       break;
-    case pt::DoAfter:
+    case PatternType::DoAfter:
       if (p.Owner && brain) brain->DoAfter.push_back(&p);
       break;
     default: break;

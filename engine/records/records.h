@@ -11,6 +11,7 @@
 #include "engine/records/object.h"
 #include "engine/records/owned_list.h"
 #include "engine/records/text.h"
+#include "engine/records/type_names.h"
 
 namespace varnex {
 
@@ -26,7 +27,7 @@ class ProcClass;
 class WordFragmentClass final : public ObjectClass {
  public:
   WordFragmentClass() : ObjectClass(ObjectKind::Fragment) {}
-  uint8_t Relation = 0;
+  PatternType Relation = PatternType::None;
   int32_t Bonus = 0;
   int32_t Penalty = 0;
   Text WordFrag;
@@ -39,7 +40,7 @@ class WordFragmentClass final : public ObjectClass {
 class TaskClass final : public ObjectClass {
  public:
   TaskClass() : ObjectClass(ObjectKind::Task) {}
-  uint8_t ResponseType = 0;
+  varnex::ResponseType ResponseType = varnex::ResponseType::None;
   Text OutText;
   Text TheName;
   Text TheValue;
@@ -50,7 +51,7 @@ class TaskClass final : public ObjectClass {
 class ResponseClass final : public ObjectClass {
  public:
   ResponseClass() : ObjectClass(ObjectKind::Response) {}
-  uint8_t ResponseType = 0;
+  varnex::ResponseType ResponseType = varnex::ResponseType::None;
   Text OutText;
   Text TheName;
   Text TheValue;

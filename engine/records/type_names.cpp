@@ -7,13 +7,13 @@
 namespace varnex {
 namespace {
 
-constexpr std::string_view kPatternTypes[pt::Count] = {
+constexpr std::string_view kPatternTypes[Index(PatternType::Count)] = {
     "None",         "AND",        "OR",         "NOT",        "CUSTOM",        "Data-Match",
     "External",     "State-Match", "In Collection", "Volition", "Out-Match",    "CUSTOM-Sub",
     "In Collection-Sub", "Initialize", "Finalize", "Do-Before", "Do-After",     "EXTRACT",
 };
 
-constexpr std::string_view kResponseTypes[rt::Count] = {
+constexpr std::string_view kResponseTypes[Index(ResponseType::Count)] = {
     "None",            "Just Text",        "Mode Change",         "Nested",
     "Assignment",      "Action",           "Reset Hits",          "State Change",
     "Reset State",     "Task List",        "Reset KM Hits",       "Reset Brain Hits",
@@ -26,19 +26,23 @@ constexpr std::string_view kResponseTypes[rt::Count] = {
     "Set Label",       "Goto",             "BranchIf",            "CallDLL",
 };
 
-template <std::size_t N>
-uint8_t Lookup(const std::string_view (&table)[N], std::string_view name) {
+template <class Type, std::size_t N>
+Type Lookup(const std::string_view (&table)[N], std::string_view name) {
   std::string_view t = TrimView(name);
   for (std::size_t i = 0; i < N; ++i)
-    if (EqualsNoCase(t, table[i])) return static_cast<uint8_t>(i);
-  return 0;
+    if (EqualsNoCase(t, table[i])) return static_cast<Type>(i);
+  return Type::None;
 }
 
 }  // namespace
 
-std::string_view PatternTypeName(uint8_t n) { return n < pt::Count ? kPatternTypes[n] : std::string_view(); }
-std::string_view ResponseTypeName(uint8_t n) { return n < rt::Count ? kResponseTypes[n] : std::string_view(); }
-uint8_t PatternTypeFromName(std::string_view name) { return Lookup(kPatternTypes, name); }
-uint8_t ResponseTypeFromName(std::string_view name) { return Lookup(kResponseTypes, name); }
+std::string_view PatternTypeName(PatternType t) {
+  return t < PatternType::Count ? kPatternTypes[Index(t)] : std::string_view();
+}
+std::string_view ResponseTypeName(ResponseType t) {
+  return t < ResponseType::Count ? kResponseTypes[Index(t)] : std::string_view();
+}
+PatternType PatternTypeFromName(std::string_view name) { return Lookup<PatternType>(kPatternTypes, name); }
+ResponseType ResponseTypeFromName(std::string_view name) { return Lookup<ResponseType>(kResponseTypes, name); }
 
 }  // namespace varnex

@@ -425,7 +425,9 @@ std::string RemainingText(BrainClass& brain, std::string_view context, StepPatte
   if (!fragments) return remaining;
   for (std::size_t i = 0; i < fragments->size(); ++i) {
     const WordFragmentClass& f = *(*fragments)[i];
-    bool searches = (f.Relation >= 1 && f.Relation <= 4) || (p && f.Relation == 11);
+    // AND, OR, NOT and CUSTOM; CUSTOM-Sub only in a pattern's own fragments.
+    const bool searches = (f.Relation >= PatternType::And && f.Relation <= PatternType::Custom) ||
+                          (p && f.Relation == PatternType::CustomSub);
     if (!searches) continue;
     remaining = ExpandTags(brain, remaining, remaining, sp, p);
     std::string word = ExpandTags(brain, f.WordFrag, remaining, sp, p);

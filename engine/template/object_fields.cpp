@@ -40,7 +40,7 @@ bool SetField(ObjectClass& record, const std::string& key, const std::string& va
       if (f.Owner && f.Owner->Kind == ObjectKind::Pattern) Touch(static_cast<PatternClass*>(f.Owner));
       if (key == "WORDFRAG") {
         f.WordFrag = value;
-        if (f.Relation == pt::Volition && f.Owner && f.Owner->Kind == ObjectKind::Pattern)
+        if (f.Relation == PatternType::Volition && f.Owner && f.Owner->Kind == ObjectKind::Pattern)
           static_cast<PatternClass*>(f.Owner)->VolitionWhen = VolitionIntervalOf(f.WordFrag);
       } else if (key == "RELATION") f.Relation = PatternTypeFromName(value);
       else if (key == "BONUS") f.Bonus = Whole(value);

@@ -50,12 +50,12 @@ TEST(SetObjectField, EveryClassAndConversion) {
   set("frag", "wordfrag", "w");
   EXPECT_EQ(frag.Bonus, 7);
   EXPECT_EQ(frag.Penalty, -16);
-  EXPECT_EQ(frag.Relation, 8);
+  EXPECT_EQ(frag.Relation, PatternType::InCollection);
   EXPECT_EQ(frag.TheName + frag.TheValue + frag.WordFrag, "nvw");
   set("frag", "bonus", "seven");
   set("frag", "relation", "Sideways");
   EXPECT_EQ(frag.Bonus, 0);
-  EXPECT_EQ(frag.Relation, 0);
+  EXPECT_EQ(frag.Relation, PatternType::None);
 
   set("vol", "WORDFRAG", "0.5");  // a Volition fragment sets its pattern's interval
   EXPECT_DOUBLE_EQ(p.VolitionWhen, 0.5);
@@ -64,7 +64,7 @@ TEST(SetObjectField, EveryClassAndConversion) {
 
   set("resp", "responsetype", "mode change");
   set("task", "OutText", "changed");
-  EXPECT_EQ(p.Responses[0]->ResponseType, 2);
+  EXPECT_EQ(p.Responses[0]->ResponseType, ResponseType::ModeChange);
   EXPECT_EQ(p.Responses[0]->Tasks[0]->OutText, "changed");
   set("thr", "threshfrom", "5");
   set("thr", "threshto", "x");

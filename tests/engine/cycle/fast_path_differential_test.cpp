@@ -60,10 +60,10 @@ class Generator {
     out << "For-Mode " << Number() << "," << Number() << "\nName-Object {p" << c << "}\n";
     const int fragments = Int(0, 4);
     for (int f = 0; f < fragments; ++f) {
-      int relation = Chance(70) ? Int(1, 4) : (Chance(50) ? 11 : Int(0, 17));
-      if (relation == pt::External) relation = pt::And;  // outside libraries are tested elsewhere
-      std::string word = relation == pt::Extract ? "my name is ^Extr{NAME}" : Word();
-      out << "  Fragment " << PatternTypeName(static_cast<uint8_t>(relation)) << "," << Number() << "," << Number()
+      auto relation = static_cast<PatternType>(Chance(70) ? Int(1, 4) : (Chance(50) ? 11 : Int(0, 17)));
+      if (relation == PatternType::External) relation = PatternType::And;  // outside libraries are tested elsewhere
+      std::string word = relation == PatternType::Extract ? "my name is ^Extr{NAME}" : Word();
+      out << "  Fragment " << PatternTypeName(relation) << "," << Number() << "," << Number()
           << ", {" << word << "}, {" << Pick({"f1", "pets", "Angry", "", "^Fact{f1}"}) << "}, {" << Word() << "}\n";
       if (Chance(80)) out << "  Name-Object {f" << c << "_" << f << "}\n";
     }

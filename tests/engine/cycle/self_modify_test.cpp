@@ -24,7 +24,7 @@ TEST(SelfModify, CreateAutoPatternAndExtendIt) {
   EXPECT_EQ(p.OrderBonus, 42);  // (2 * 3 + 1) * 6 words: WHAT S THE CAPITAL OF FRANCE
   ASSERT_EQ(p.Fragments.size(), 6u);
   EXPECT_EQ(p.Fragments[1]->WordFrag, "S");
-  EXPECT_EQ(p.Fragments[4]->Relation, 4);
+  EXPECT_EQ(p.Fragments[4]->Relation, PatternType::Custom);
   EXPECT_EQ(p.Fragments[4]->Bonus, 9);
   EXPECT_TRUE(p.Fragments[0]->ObjectName.empty());
   ASSERT_EQ(p.Responses.size(), 1u);

@@ -22,14 +22,14 @@ std::string RichBrainText() {
   std::string t = "NAME-OBJECT {Main mode}\nSTATE {Happy}\nSTATE {  spaced state }\n";
   for (int c = 0; c < 12; ++c) t += "FOR-MODE " + std::to_string(c) + ",-1\nRESPONSE {answer},Just Text,{},{}\n";
   t += "FOR-MODE 2147483647,-2147483648\nNAME-OBJECT {clause}\n";
-  for (int i = 0; i < pt::Count; ++i) {
+  for (std::size_t i = 0; i < Index(PatternType::Count); ++i) {
     const std::string n = std::to_string(i);
-    t += "FRAGMENT " + std::string(PatternTypeName(static_cast<uint8_t>(i))) + "," + n + ",-" + n +
+    t += "FRAGMENT " + std::string(PatternTypeName(static_cast<PatternType>(i))) + "," + n + ",-" + n +
          ", {  frag, ^Fact{x} " + n + " }, {name " + n + "}, {\tvalue\xe9 " + n + "}\n";
     if (i % 3 == 0) t += "NAME-OBJECT {fragment " + n + "}\n";
   }
-  for (int i = 0; i < rt::Count; ++i) {
-    const std::string n = std::to_string(i), type(ResponseTypeName(static_cast<uint8_t>(i)));
+  for (std::size_t i = 0; i < Index(ResponseType::Count); ++i) {
+    const std::string n = std::to_string(i), type(ResponseTypeName(static_cast<ResponseType>(i)));
     t += "RESPONSE {Say {nested {deep}} " + n + "}," + type + ",{n, " + n + "},{v " + n + "}\n";
     if (i % 2 == 0) t += "NAME-OBJECT {response " + n + "}\n";
     t += "TASK {task " + n + "}," + type + ",{tn},{tv}\n";

@@ -62,7 +62,7 @@ TEST(Brain, ReplacedRecordsLeaveEveryRegistry) {
   PatternClass* pattern = AddPatternToKnowledge(*k, std::move(p));
   b.AddKnowledge("Other", std::move(k));
   auto f = std::make_unique<WordFragmentClass>();
-  f->Relation = 15;  // Do-Before
+  f->Relation = PatternType::DoBefore;
   AddFragmentToPattern(*pattern, std::move(f));
   // The pattern was named before its knowledge joined the brain, so only
   // the Do-Before entry knows it; register it by hand as the reader would.

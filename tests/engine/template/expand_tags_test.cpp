@@ -30,10 +30,11 @@ class ExpandTags : public ::testing::Test {
 };
 
 // Fragments of the given relations and texts, in order.
-void AddFragments(OwnedList<WordFragmentClass>& list, std::initializer_list<std::pair<int, const char*>> fragments) {
+void AddFragments(OwnedList<WordFragmentClass>& list,
+                  std::initializer_list<std::pair<PatternType, const char*>> fragments) {
   for (auto [relation, text] : fragments) {
     list.push_back(std::make_unique<WordFragmentClass>());
-    list.back()->Relation = static_cast<uint8_t>(relation);
+    list.back()->Relation = relation;
     list.back()->WordFrag = text;
   }
 }
@@ -124,7 +125,7 @@ TEST_F(ExpandTags, RemainTakesTheOwnersSearchedWordsOut) {
   StepPatternClass sp;
   for (auto* list : {&p.Fragments, &sp.Fragments})
     // Relation 5 searches no word; 11 (a substring) only for a pattern.
-    AddFragments(*list, {{1, "hello"}, {5, "friend"}, {2, "THERE"}, {11, "ien"}, {3, "absent"}, {4, "^Fact{w}"}});
+    AddFragments(*list, {{PatternType::And, "hello"}, {PatternType::DataMatch, "friend"}, {PatternType::Or, "THERE"}, {PatternType::CustomSub, "ien"}, {PatternType::Not, "absent"}, {PatternType::Custom, "^Fact{w}"}});
   const std::string input = "Hello there my friend";
   EXPECT_EQ(X("[^Remain{}]", input, &p), "[   frd]");
   EXPECT_EQ(X("[^Remain{}]", input, nullptr, &sp), "[   friend]");
@@ -207,7 +208,7 @@ TEST_F(ExpandTags, DeepNestingAndSelfReferenceStop) {
   EXPECT_FALSE(X("^Fact{z}").empty());
 
   PatternClass p;
-  AddFragments(p.Fragments, {{4, "^Remain{}"}, {4, "^Remain{} x"}});
+  AddFragments(p.Fragments, {{PatternType::Custom, "^Remain{}"}, {PatternType::Custom, "^Remain{} x"}});
   EXPECT_FALSE(X("^Remain{}", "abc x", &p).empty());
   X("^Remain{}", "^Remain{} x", &p);
 }
@@ -231,7 +232,7 @@ TEST_F(ExpandTags, RandomTagSoupTerminates) {
   brain->AddFact("y", "1");
   Coll("C", {"a", "b c"});
   PatternClass p;
-  AddFragments(p.Fragments, {{1, "a"}, {11, "^Fact{x}"}});
+  AddFragments(p.Fragments, {{PatternType::And, "a"}, {PatternType::CustomSub, "^Fact{x}"}});
   PushHistory(brain->InputHistory, "a b");
   const char* pieces[] = {"^Fact{", "^SysFact{", "^Member{", "^MemberSub{", "^Members{", "^MemberX{", "^MemberZ{",
                           "^State{}", "^Remain{}", "^Input{", "^LastOut{", "^AutoName{}", "^Add{", "^Sub{",
