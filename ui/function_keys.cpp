@@ -1,3 +1,6 @@
+// The function-key INI file: a plain file of KeyN=text lines read and
+// written byte for byte; other sections and lines of an existing file are
+// kept, and the file is replaced atomically.
 #include "ui/function_keys.h"
 
 #include <QDir>

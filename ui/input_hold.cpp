@@ -1,3 +1,6 @@
+// Holding user input while the engine or the voice works: events aimed at
+// ordinary windows are kept and replayed afterwards in order, so that no
+// key typed meanwhile is lost and nothing acts in the middle of a run.
 #include "ui/input_hold.h"
 
 #include <QCoreApplication>

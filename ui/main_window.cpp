@@ -1,3 +1,8 @@
+// TForm1. Every engine call (an input, a volition tick, the Initialize and
+// Finalize clauses) goes through RunEngine: while it runs, input aimed at
+// the windows is held and delivered afterwards, nothing else may enter the
+// brain, and after a second a window offers Stop; what the run has to say
+// (errors, a stop) is shown once it is over.
 #include "ui/main_window.h"
 
 #include <QApplication>

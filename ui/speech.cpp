@@ -1,3 +1,6 @@
+// Speech through QTextToSpeech. A voice that cannot be heard (no engine, no
+// voices, no audio device, an error) is detected and reported once; from
+// then on answers are not waited for.
 #include "ui/speech.h"
 
 #include <QEventLoop>

@@ -1,3 +1,5 @@
+// The fields of a statement: brace fields (inner brace pairs kept) and
+// plain fields up to the next comma.
 #include "engine/language/fields.h"
 
 #include "engine/base/text_search.h"

@@ -1,3 +1,4 @@
+// The statements' keywords, looked up by the first letter of the line.
 #include "engine/language/keywords.h"
 
 namespace varnex {

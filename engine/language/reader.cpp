@@ -1,3 +1,10 @@
+// Reading Language text. Lines are classified by their first keyword
+// (anything else is a comment); a statement attaches its record to the
+// current record of its kind, held in the reader's registers, and becomes
+// current itself. A statement that cannot attach is reported with its line
+// number and skipped, and reading goes on. Includes are read into the same
+// brain with their own line numbers and registers, bounded in depth and
+// count, and a file that includes itself is refused.
 #include "engine/language/reader.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Writing the brain as Language text in the one layout the reader reads
+// back to the same brain: states, modes with their clauses, procedures,
+// facts, then collections, each record followed by its name.
 #include "engine/language/writer.h"
 
 #include "engine/records/type_names.h"

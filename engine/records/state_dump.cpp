@@ -1,3 +1,5 @@
+// The state dump: every text is written with its length, so that two
+// different states can never print alike.
 #include "engine/records/state_dump.h"
 
 #include <sstream>

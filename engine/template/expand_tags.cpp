@@ -1,3 +1,12 @@
+// Tag expansion. The tags are processed in table order, each searched from
+// the start of the text after every replacement; an argument is expanded in
+// full before its tag is evaluated. Arguments nest at any depth without
+// recursion (the expander keeps its own stack of texts). A shared work
+// budget ends texts whose tags keep producing tags: every tag not yet
+// evaluated then stays as written, so a tag is never evaluated on a
+// half-expanded argument. A tag whose evaluation fails gives the empty text
+// and the failure is reported; a replacement that would make the text
+// longer than the brain's value limit is refused the same way.
 #include "engine/template/expand_tags.h"
 
 #include <algorithm>
