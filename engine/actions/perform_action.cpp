@@ -236,14 +236,12 @@ constexpr auto kActions = [] {
   t[Index(ResponseType::CallDLL)] = CallDLLAction;
   return t;
 }();
-static_assert(std::ranges::all_of(kActions, [](ActionFunction f) { return f != nullptr; }),
-              "every response type has its action");
 
 }  // namespace
 
 void PerformAction(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text) {
   Act act{ctx, fields, asTask, text};
-  if (Index(type) < kActions.size())
+  if (Index(type) < kActions.size() && kActions[Index(type)])
     kActions[Index(type)](act);
   else if (!asTask)
     text = kUnknownResponseType;  // a number no response type has (Self Modify can set one)

@@ -234,9 +234,7 @@ void LanguageReader::Execute(const std::string& line, int lineNo, ReaderState& s
     t[static_cast<std::size_t>(Keyword::Include)] = &LanguageReader::Include;
     return t;
   }();
-  static_assert(std::count(kStatements.begin() + 1, kStatements.end(), nullptr) == 0,
-                "every keyword has its statement");
-  (this->*kStatements[static_cast<std::size_t>(k)])(st);
+  if (const Function statement = kStatements[static_cast<std::size_t>(k)]) (this->*statement)(st);
 }
 
 void LanguageReader::Fact(Statement& st) {

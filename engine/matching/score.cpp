@@ -11,7 +11,22 @@
 
 namespace varnex {
 
+namespace {
+// Marks the brain as scoring for as long as a clause is scored.
+class ScoringScope {
+ public:
+  explicit ScoringScope(BrainClass& brain) : brain_(brain) { ++brain_.Scoring; }
+  ~ScoringScope() { --brain_.Scoring; }
+  ScoringScope(const ScoringScope&) = delete;
+  ScoringScope& operator=(const ScoringScope&) = delete;
+
+ private:
+  BrainClass& brain_;
+};
+}  // namespace
+
 int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) {
+  ScoringScope scoring(brain);
   const std::string expanded = ExpandTags(brain, input, input, nullptr, &pattern);
   int32_t total = 0;
   int32_t order = kFirstPosition;
@@ -28,6 +43,7 @@ int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) 
 }
 
 int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& sp, std::string_view input) {
+  ScoringScope scoring(brain);
   const std::string expanded = ExpandTags(brain, input, input, &sp, nullptr);
   int32_t total = 0;
   int32_t position = kFirstPosition;

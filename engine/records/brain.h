@@ -98,6 +98,10 @@ class BrainClass final : public ObjectClass {
   // fields once more for display, and its failures would repeat those of
   // the action itself.
   int ErrorsMuted = 0;
+  // While above 0, clauses are being scored: a failing tag then ends the
+  // answer (as every failure of scoring does) instead of giving the empty
+  // text, so that a clause is never scored on a text the tag never gave.
+  int Scoring = 0;
   // Called from the engine's safe points while an operation runs, at most
   // every 50 ms, with the seconds since it began: a front end that runs the
   // engine on its window thread can show that it is busy and offer Stop.

@@ -228,17 +228,19 @@ void Expander::Replace(Frame& f, const TagInfo& t, std::size_t pos, std::size_t 
   std::string value;
   try {
     value = Value(t, arg);
+    const std::size_t replaced = end - pos;
+    if (value.size() > replaced && f.text.size() - replaced + value.size() > brain_.Limits.ValueBytes)
+      throw EngineError("Text too long: a tag would make it longer than " + std::to_string(brain_.Limits.ValueBytes) +
+                        " bytes");
   } catch (const EngineError& e) {
-    // The tag's own failure: it gives the empty text, the rest goes on.
+    // While clauses are scored, a failure ends the answer, as every failure
+    // of scoring does. Elsewhere it is the tag's own: it gives the empty
+    // text and the rest goes on.
+    if (brain_.Scoring > 0) throw;
     brain_.ReportError(e.what());
     value.clear();
   }
   const std::size_t replaced = end - pos;
-  if (value.size() > replaced && f.text.size() - replaced + value.size() > brain_.Limits.ValueBytes) {
-    brain_.ReportError("Text too long: a tag would make it longer than " + std::to_string(brain_.Limits.ValueBytes) +
-                       " bytes");
-    value.clear();
-  }
   Spend(static_cast<long long>(std::max<std::size_t>(f.text.size() + value.size(), 64)));
   // A long value is searched by the tags that follow: it earns its own
   // share of the budget, unless it may hold further tags.

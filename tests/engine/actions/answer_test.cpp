@@ -47,5 +47,30 @@ TEST(Answer, ResetsVolitionAndRecordsTheKnowledge) {
   EXPECT_EQ(b->LastKnowledgeName, "main");
 }
 
+// A tag that fails while clauses are scored ends the answer, as every
+// failure of scoring does; the same tag in a response only empties itself.
+TEST(Answer, AFailingTagInAFragmentEndsTheAnswer) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\n  Fragment AND,0,0, {y}, {}, {}\n  Response {y[^Div{1|0}]},Just Text,{},{}\n"
+             "For-Mode 0,0\n  Fragment AND,0,0, {x^Div{1|0}}, {}, {}\n  Response {never},Just Text,{},{}\n");
+  // The second clause's fragment fails whenever the mode is scored...
+  EXPECT_THROW(Answer(*b, *b->CurrentKnowledge(), "y"), EngineError);
+  EXPECT_TRUE(rec.answers.empty());
+  // ...but a failing tag of a response only empties itself.
+  auto alone = test::MakeBrain(rec, false);
+  test::Load(*alone, "For-Mode 0,0\n  Response {y[^Div{1|0}]},Just Text,{},{}\n");
+  Answer(*alone, *alone->CurrentKnowledge(), "y");
+  EXPECT_EQ(rec.answers, (Lines{"y[]"}));
+  EXPECT_EQ(rec.errors, (Lines{"Division by zero"}));
+  rec.answers.clear();
+  rec.errors.clear();
+  EXPECT_THROW(Answer(*b, *b->CurrentKnowledge(), "x"), EngineError);
+  EXPECT_TRUE(rec.answers.empty());
+  EXPECT_TRUE(rec.errors.empty());
+  EXPECT_EQ(b->Scoring, 0);
+}
+
 }  // namespace
 }  // namespace varnex
