@@ -93,6 +93,15 @@ int ClauseLength(Random& rng) {
   return lengths(rng) + 1;
 }
 
+// Whether clause i can be the target of a Submit This: such a clause ends
+// with a word of its own, so that the input passed to it (its words and
+// that one) is answered by it and by no other clause.
+bool Addressable(const RealisticShape& shape, int i) {
+  Random rng = ClauseRandom(shape, i, 3);
+  return rng() % 4 == 0;
+}
+std::string OwnWord(int i) { return "ZQ" + RareWord(i); }
+
 // The clause a Submit This answer of clause i passes its input to, or -1;
 // chains are at most four deep.
 int SubmitTarget(const RealisticShape& shape, int i, int& depth) {
@@ -100,7 +109,10 @@ int SubmitTarget(const RealisticShape& shape, int i, int& depth) {
   if (i == 0) return -1;
   Random rng = ClauseRandom(shape, i, 1);
   if (std::uniform_real_distribution<double>(0, 1)(rng) >= 0.2) return -1;
-  const int target = Between(rng, 0, i - 1);
+  // The nearest addressable clause before a random one.
+  int target = Between(rng, 0, i - 1);
+  while (target >= 0 && !Addressable(shape, target)) --target;
+  if (target < 0) return -1;
   int targetDepth = 0;
   SubmitTarget(shape, target, targetDepth);
   if (targetDepth >= 4) return -1;
@@ -123,10 +135,17 @@ RealisticClause MakeRealisticClause(const RealisticShape& shape, int i) {
     const int r = Between(rng, 1, 100);
     c.relations.push_back(r <= 85 ? "AND" : r <= 93 ? "OR" : r <= 97 ? "NOT" : "CUSTOM-Sub");
   }
+  if (Addressable(shape, i)) {
+    c.words.push_back(OwnWord(i));
+    c.relations.push_back("AND");
+  }
   int depth = 0;
   const int target = SubmitTarget(shape, i, depth);
   if (target >= 0) {
-    for (const auto& w : MakeRealisticClause(shape, target).words) c.submitted += (c.submitted.empty() ? "" : " ") + w;
+    // The target's words that it wants present, so that it answers.
+    const RealisticClause t = MakeRealisticClause(shape, target);
+    for (std::size_t w = 0; w < t.words.size(); ++w)
+      if (t.relations[w] != "NOT") c.submitted += (c.submitted.empty() ? "" : " ") + t.words[w];
   }
   return c;
 }

@@ -16,7 +16,9 @@ namespace {
 // characters it skips rather than a copy of the whole text.
 class ShrinkingText {
  public:
-  explicit ShrinkingText(std::string_view original) : rest_(original) {}
+  // The built prefix lives in a buffer of the thread's, so that a search
+  // that rejects occurrences does not allocate each time.
+  explicit ShrinkingText(std::string_view original) : head_(Scratch()), rest_(original) { head_.clear(); }
 
   std::size_t Size() const { return head_.size() + rest_.size(); }
   char At(std::size_t i) const { return i < head_.size() ? head_[i] : rest_[i - head_.size()]; }
@@ -53,15 +55,23 @@ class ShrinkingText {
   }
 
  private:
-  std::string head_;
+  static std::string& Scratch() {
+    thread_local std::string buffer;
+    return buffer;
+  }
+  std::string& head_;
   std::string_view rest_;
 };
 
 }  // namespace
 
 bool FindWord(std::string_view word, std::string_view text, int32_t& position) {
+  // Words are short: their upper-case copy rarely leaves the stack.
   const std::string W(TrimView(UpperCase(word)));
-  const std::string upper = UpperCase(text);
+  return FindUpperWord(W, UpperCase(text), position);
+}
+
+bool FindUpperWord(std::string_view W, std::string_view upper, int32_t& position) {
   if (W.empty()) return false;
   if (W == upper) {
     position = 1;

@@ -13,4 +13,8 @@ namespace varnex {
 // the word is empty after trimming it is left as it was.
 bool FindWord(std::string_view word, std::string_view text, int32_t& position);
 
+// The same search for a word already upper-cased and trimmed in a text
+// already upper-cased: what the matcher uses when it has both at hand.
+bool FindUpperWord(std::string_view upperWord, std::string_view upperText, int32_t& position);
+
 }  // namespace varnex

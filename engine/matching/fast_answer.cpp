@@ -1,38 +1,103 @@
-// The mode's index and the fast way to answer. The index is valid while the
-// mode's Version has not moved since it was built; clauses appended after
-// that are scored in full until there are enough of them to rebuild. The
-// answer must equal the reference scoring's in every respect: winner,
-// score, trace lines, LastFragmentName and errors, in the same order.
+// The mode's index and the fast way to answer: the same winner, score,
+// trace lines, LastFragmentName and errors, in the same order, as scoring
+// every clause, with work that follows the clauses that can still win.
+//
+// A clause is *fixed* when each fragment looks for a fixed text (AND, OR,
+// NOT, CUSTOM, CUSTOM-Sub without a tag), tests a fixed fact value or state
+// (Data-Match, State-Match without a tag, in a mode where no EXTRACT can
+// change a fact while the mode is scored), or only marks the clause. A
+// fixed clause's score then follows from which of its *keys* (its texts,
+// upper-cased as the search compares them, and its fact and state tests)
+// hold for the input, and from where the words were found; scoring it has
+// no effect but on LastFragmentName. Every other clause is *live* and is
+// scored the reference way, in mode order.
+//
+// For each input: one pass of an automaton over the upper-cased input finds
+// the keys that occur. Keys are numbered from the rarest (held by the
+// fewest clauses) to the commonest, and each fixed clause is listed under
+// each of its keys with a bound: the best score the clause can reach when
+// none of its rarer keys occurs. The occurring keys are visited from the
+// rarest, each list in order of falling bound, and a list is left as soon
+// as its bound cannot beat the best score found so far: a clause met there
+// either was met under a rarer key already, or has none of its rarer keys
+// in the input and so cannot score above the bound. Common words are held
+// by many clauses, but by then the best score is usually high, and their
+// lists end after a few entries. A clause none of whose keys occurs scores
+// what it scores with every key absent, known in advance.
+//
+// The index is valid while the mode's Version has not moved since it was
+// built; clauses appended after that are scored in full until there are
+// enough of them to rebuild.
 #include "engine/matching/fast_answer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <unordered_map>
 
-#include "engine/records/type_names.h"
+#include "engine/base/find_word.h"
+#include "engine/base/text_search.h"
 #include "engine/matching/aho_corasick.h"
 #include "engine/matching/score.h"
 #include "engine/matching/score_rules.h"
-#include "engine/base/text_search.h"
+#include "engine/records/type_names.h"
 #include "platform/memory.h"
 
 namespace varnex {
 namespace {
 
-// What the index knows of one mode. A pattern is *fixed* when every fragment
-// either searches a fixed text (AND, OR, NOT, CUSTOM, CUSTOM-Sub without a
-// tag) or only marks the pattern; its score then depends only on which of
-// its texts occur in the input, and when none occurs it is a number known in
-// advance. Every other pattern is *live* and is scored as usual, in order.
+constexpr uint32_t kNoKey = 0xFFFFFFFFu;
+
+bool SearchesWithPosition(PatternType r) {
+  return r == PatternType::And || r == PatternType::Or || r == PatternType::Not || r == PatternType::Custom;
+}
+bool SearchesText(PatternType r) { return SearchesWithPosition(r) || r == PatternType::CustomSub; }
+bool TestsBrain(PatternType r) { return r == PatternType::DataMatch || r == PatternType::StateMatch; }
+bool IsMarker(PatternType r) {
+  return r == PatternType::None || r == PatternType::Volition || r == PatternType::Initialize ||
+         r == PatternType::Finalize || r == PatternType::DoBefore || r == PatternType::DoAfter ||
+         r >= PatternType::Count;
+}
+bool HasTag(const Text& t) { return t.view().find('^') != std::string_view::npos; }
+
+// The text a fragment that searches looks for, as the search compares it;
+// empty when it can never be found.
+std::string SearchKey(const WordFragmentClass& f) {
+  if (f.Relation == PatternType::CustomSub) return UpperCase(f.WordFrag);
+  return Trim(UpperCase(f.WordFrag));
+}
+
+// A fact or state test, as a key: which fact and which value, or which
+// state, compared without regard to case.
+struct BrainTest {
+  bool state = false;
+  std::string name;   // the fact's name, or the state's
+  std::string value;  // the fact value looked for
+};
+std::string BrainTestKey(const WordFragmentClass& f) {
+  if (f.Relation == PatternType::StateMatch) return std::string("S\n") + UpperCase(f.TheName);
+  return std::string("F\n") + UpperCase(f.TheName) + '\n' + UpperCase(f.TheValue);
+}
+
 class KnowledgeIndex : public DerivedIndex {
  public:
-  // Reports, for each fixed text found, the one pattern that holds it, or
-  // kShared plus the place in `shared` of the count and list of patterns
-  // that do (most texts belong to one pattern only).
+  // Finds the text keys in the upper-cased input; reports key numbers.
   AhoCorasick automaton;
-  static constexpr uint32_t kShared = 0x80000000u;
-  std::vector<uint32_t> shared;
+  // The fact and state tests, by key number.
+  std::vector<std::pair<uint32_t, BrainTest>> brainTests;
+  // Each fixed clause's keys, one per fragment in fragment order (kNoKey
+  // for a fragment without one): keys[keysBegin[c] ..).
+  std::vector<uint32_t> keysBegin;
+  std::vector<uint32_t> keys;
+  // The lists: key k's entries are postings[postingsBegin[k] ..
+  // postingsBegin[k + 1]), falling bound first, then in mode order.
+  struct Posting {
+    uint32_t clause;
+    int32_t bound;
+  };
+  std::vector<uint32_t> postingsBegin;
+  std::vector<Posting> postings;
   std::vector<uint32_t> livePatterns;
   // For each live pattern: the last fragment of the nearest earlier pattern
   // that has fragments (whose name scoring leaves in LastFragmentName), or
@@ -45,76 +110,78 @@ class KnowledgeIndex : public DerivedIndex {
   std::vector<int32_t> runScore;
   std::vector<uint32_t> runEnd;
   const WordFragmentClass* lastFragment = nullptr;
-  // Scratch: one bit per pattern, set while the current input makes it a
-  // candidate.
-  std::vector<uint64_t> candidate;
-  bool IsCandidate(uint32_t p) const { return candidate[p >> 6] >> (p & 63) & 1; }
-  void Mark(uint32_t p) { candidate[p >> 6] |= uint64_t{1} << (p & 63); }
-  void Unmark(uint32_t p) { candidate[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
+  // Scratch: one bit per pattern, set once the current input scored it.
+  std::vector<uint64_t> scored;
+  bool IsScored(uint32_t p) const { return scored[p >> 6] >> (p & 63) & 1; }
+  void Mark(uint32_t p) { scored[p >> 6] |= uint64_t{1} << (p & 63); }
+  void Unmark(uint32_t p) { scored[p >> 6] &= ~(uint64_t{1} << (p & 63)); }
+  bool IsFixed(uint32_t p) const { return keysBegin[p] != kNoKey; }
+  std::size_t KeyCount() const { return postingsBegin.empty() ? 0 : postingsBegin.size() - 1; }
 };
 
-// Clears the candidate marks of one input however its scoring ends (an
-// overflow error leaves the cycle early).
-class CandidateMarks {
+// Clears the marks of one input however its scoring ends (an overflow in a
+// live clause leaves the cycle early).
+class ScoredMarks {
  public:
-  explicit CandidateMarks(KnowledgeIndex& idx) : idx_(idx) {}
-  ~CandidateMarks() {
-    for (uint32_t p : list) idx_.Unmark(p);
+  explicit ScoredMarks(KnowledgeIndex& idx) : idx_(idx) {}
+  ~ScoredMarks() {
+    for (uint32_t p : list_) idx_.Unmark(p);
   }
-  CandidateMarks(const CandidateMarks&) = delete;
-  CandidateMarks& operator=(const CandidateMarks&) = delete;
-  void Add(uint32_t p) {
-    if (idx_.IsCandidate(p)) return;
+  ScoredMarks(const ScoredMarks&) = delete;
+  ScoredMarks& operator=(const ScoredMarks&) = delete;
+  // True the first time a clause is marked.
+  bool Add(uint32_t p) {
+    if (idx_.IsScored(p)) return false;
     idx_.Mark(p);
-    list.push_back(p);
+    list_.push_back(p);
+    return true;
   }
-  std::vector<uint32_t> list;
 
  private:
   KnowledgeIndex& idx_;
+  std::vector<uint32_t> list_;
 };
 
-bool SearchesWithPosition(PatternType r) { return r == PatternType::And || r == PatternType::Or || r == PatternType::Not || r == PatternType::Custom; }
-bool IsMarker(PatternType r) {
-  return r == PatternType::None || r == PatternType::Volition || r == PatternType::Initialize || r == PatternType::Finalize || r == PatternType::DoBefore ||
-         r == PatternType::DoAfter || r >= PatternType::Count;
+// What one fragment adds found and absent, the rules of score_rules.h.
+int64_t Found(const WordFragmentClass& f) { return RelationScore(f.Relation, true, f.Bonus, f.Penalty); }
+int64_t Absent(const WordFragmentClass& f) {
+  // A marker adds nothing either way.
+  return IsMarker(f.Relation) ? 0 : RelationScore(f.Relation, false, f.Bonus, f.Penalty);
 }
 
-// The text a fixed fragment looks for, as the search compares it; empty
-// when it can never be found.
-std::string SearchKey(const WordFragmentClass& f) {
-  if (f.Relation == PatternType::CustomSub) return UpperCase(f.WordFrag);
-  return Trim(UpperCase(f.WordFrag));
-}
-
-// Scores a fixed pattern with all its texts absent, and checks that no
-// combination of found and absent texts can overflow 32 bits (such a
-// pattern is left live, so that the error comes where it would).
-bool AbsentScore(const PatternClass& p, int32_t& score) {
+// Whether a pattern can be scored from its keys, and its score with every
+// key absent. A pattern that some combination of found and absent texts
+// could make overflow 32 bits is left live, so that the error comes where
+// it would.
+bool FixedScore(const PatternClass& p, bool brainTestsFixed, int32_t& absentScore) {
   constexpr int64_t kMin = std::numeric_limits<int32_t>::min(), kMax = std::numeric_limits<int32_t>::max();
   int64_t lo = 0, hi = 0, total = 0;
   int32_t order = kFirstPosition, position = kFirstPosition;
   for (const auto& f : p.Fragments) {
-    int64_t found = 0, absent = 0;
-    if (!IsMarker(f->Relation)) {
-      found = RelationScore(f->Relation, true, f->Bonus, f->Penalty);
-      absent = RelationScore(f->Relation, false, f->Bonus, f->Penalty);
-      // A fragment's own score past 32 bits (minus the most negative
-      // penalty) is an overflow whatever the sum.
-      if (std::max(found, absent) > kMax) return false;
+    const PatternType r = f->Relation;
+    if (SearchesText(r)) {
+      if (HasTag(f->WordFrag)) return false;
+    } else if (TestsBrain(r)) {
+      if (!brainTestsFixed || HasTag(r == PatternType::DataMatch ? f->TheValue : f->TheName)) return false;
+    } else if (!IsMarker(r)) {
+      return false;
     }
+    const int64_t found = IsMarker(r) ? 0 : Found(*f), absent = Absent(*f);
+    // A fragment's own score past 32 bits (minus the most negative
+    // penalty) is an overflow whatever the sum.
+    if (std::max(found, absent) > kMax) return false;
     lo += std::min(found, absent);
     hi += std::max(found, absent);
     if (lo < kMin || hi > kMax) return false;
     total += absent;
-    if (SearchesWithPosition(f->Relation) && !SearchKey(*f).empty()) position = 0;
+    if (SearchesWithPosition(r) && !SearchKey(*f).empty()) position = 0;
     order = NextOrder(order, position);
   }
   const int64_t inOrder = OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty);
   const int64_t outOfOrder = OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty);
   if (lo + std::min(inOrder, outOfOrder) < kMin || hi + std::max(inOrder, outOfOrder) > kMax) return false;
   total += OrderScore(order, p.OrderBonus, p.OrderPenalty);
-  score = static_cast<int32_t>(total);
+  absentScore = static_cast<int32_t>(total);
   return true;
 }
 
@@ -125,14 +192,64 @@ bool AbsentScore(const PatternClass& p, int32_t& score) {
 std::size_t AppendLimit(std::size_t covered) {
   return static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
 }
-// Calls f(key id) for each text a fixed pattern searches, adding new texts
-// to the automaton.
-template <class F>
-void EachKey(AhoCorasick& automaton, const PatternClass& p, F&& f) {
-  for (const auto& fr : p.Fragments) {
-    if (IsMarker(fr->Relation)) continue;
-    const std::string key = SearchKey(*fr);
-    if (!key.empty()) f(automaton.Add(key));
+
+// The key of each fragment of a fixed pattern, numbered as met (the text
+// keys by the automaton, the brain tests after them once all are known).
+constexpr uint32_t kBrainTestFlag = 0x80000000u;
+
+uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32_t>& brainTestIds,
+                     std::vector<BrainTest>& tests, const WordFragmentClass& f) {
+  if (SearchesText(f.Relation)) {
+    const std::string key = SearchKey(f);
+    return key.empty() ? kNoKey : idx.automaton.Add(key);
+  }
+  if (!TestsBrain(f.Relation)) return kNoKey;
+  auto [it, added] = brainTestIds.emplace(BrainTestKey(f), static_cast<uint32_t>(tests.size()));
+  if (added) {
+    const bool state = f.Relation == PatternType::StateMatch;
+    tests.push_back(BrainTest{state, std::string(f.TheName), state ? std::string() : UpperCase(f.TheValue)});
+  }
+  return it->second | kBrainTestFlag;
+}
+
+// Lists a fixed pattern under each of its keys, with the bound of each
+// entry: the best score when none of the pattern's rarer keys holds.
+void ListUnderKeys(const KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
+                   std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>& out) {
+  const uint32_t* keys = &idx.keys[idx.keysBegin[clause]];
+  const std::size_t n = p.Fragments.size();
+  // The pattern's distinct keys, rarest first, with what each can gain.
+  struct KeyGain {
+    uint32_t key;
+    int64_t gain;      // found over absent, for all its fragments
+    bool positional;   // one of its fragments reports a position
+  };
+  std::vector<KeyGain> gains;
+  int64_t best = 0;
+  bool positional = false;
+  for (std::size_t j = 0; j < n; ++j) {
+    const WordFragmentClass& f = *p.Fragments[j];
+    const int64_t found = IsMarker(f.Relation) ? 0 : Found(f), absent = Absent(f);
+    if (keys[j] == kNoKey) {
+      best += absent;  // a marker, or a text that can never be found
+      continue;
+    }
+    best += std::max(found, absent);
+    auto it = std::find_if(gains.begin(), gains.end(), [&](const KeyGain& g) { return g.key == keys[j]; });
+    if (it == gains.end()) it = gains.insert(gains.end(), KeyGain{keys[j], 0, false});
+    it->gain += std::max(found, absent) - absent;
+    it->positional = it->positional || SearchesWithPosition(f.Relation);
+  }
+  std::sort(gains.begin(), gains.end(), [](const KeyGain& a, const KeyGain& b) { return a.key < b.key; });
+  const int64_t orderBest = std::max(OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty),
+                                     OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty));
+  const int64_t orderBroken = OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty);
+  for (const KeyGain& g : gains) {
+    const int64_t bound = best + (positional ? orderBroken : orderBest);
+    out.push_back({g.key, {clause, static_cast<int32_t>(std::clamp<int64_t>(bound, INT32_MIN, INT32_MAX))}});
+    // For the next key: this one is absent.
+    best -= g.gain;
+    positional = positional || g.positional;
   }
 }
 
@@ -142,74 +259,80 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   idx->BuiltAtVersion = k.Version;
   idx->PatternsCovered = n;
   idx->MaxAppended = AppendLimit(n);
-  idx->candidate.assign((n + 63) / 64, 0);
+  idx->scored.assign((n + 63) / 64, 0);
+  idx->keysBegin.assign(n, kNoKey);
+  // An EXTRACT fragment can change a fact while the mode is scored; the
+  // fact tests of such a mode are scored in their turn, as live.
+  bool extracts = false;
+  for (std::size_t i = 0; i < n && !extracts; ++i)
+    for (const auto& f : k.Patterns[i]->Fragments) extracts = extracts || f->Relation == PatternType::Extract;
+
   std::vector<int32_t> absentScore(n, 0);
-  // Per text: how many patterns hold it, and the last of them.
-  std::vector<uint32_t> holders, lastHolder;
+  std::unordered_map<std::string, uint32_t> brainTestIds;
+  std::vector<BrainTest> tests;
   const WordFragmentClass* last = nullptr;
   for (std::size_t i = 0; i < n; ++i) {
     const PatternClass& p = *k.Patterns[i];
     const WordFragmentClass* before = last;
     if (!p.Fragments.empty()) last = p.Fragments.back().get();
-    bool fixed = true;
-    for (const auto& f : p.Fragments) {
-      const bool searches = SearchesWithPosition(f->Relation) || f->Relation == PatternType::CustomSub;
-      if (!(searches || IsMarker(f->Relation)) || (searches && f->WordFrag.view().find('^') != std::string_view::npos)) {
-        fixed = false;
-        break;
-      }
-    }
-    if (fixed) fixed = AbsentScore(p, absentScore[i]);
-    if (!fixed) {
+    if (!FixedScore(p, !extracts, absentScore[i])) {
       idx->livePatterns.push_back(static_cast<uint32_t>(i));
       idx->liveFragmentBefore.push_back(before);
       continue;
     }
-    EachKey(idx->automaton, p, [&](uint32_t key) {
-      if (key == holders.size()) {
-        holders.push_back(0);
-        lastHolder.push_back(AhoCorasick::kNone);
-      }
-      if (lastHolder[key] != i) {
-        lastHolder[key] = static_cast<uint32_t>(i);
-        ++holders[key];
-      }
-    });
+    idx->keysBegin[i] = static_cast<uint32_t>(idx->keys.size());
+    for (const auto& f : p.Fragments) idx->keys.push_back(FragmentKey(*idx, brainTestIds, tests, *f));
     idx->byAbsentScore.push_back(static_cast<uint32_t>(i));
   }
   idx->lastFragment = last;
+  std::unordered_map<std::string, uint32_t>().swap(brainTestIds);
 
-  // What each text reports: its one pattern, or a list in `shared` (count,
-  // then the patterns in mode order, filled by a second pass).
-  std::vector<uint32_t> report(holders.size());
-  bool anyShared = false;
-  for (std::size_t key = 0; key < holders.size(); ++key) {
-    if (holders[key] == 1) {
-      report[key] = lastHolder[key];
-      continue;
+  // Number the keys from the rarest: by how many patterns hold them.
+  const std::size_t textKeys = idx->automaton.KeyCount(), allKeys = textKeys + tests.size();
+  auto unified = [&](uint32_t key) { return key & kBrainTestFlag ? static_cast<uint32_t>(textKeys) + (key & ~kBrainTestFlag) : key; };
+  std::vector<uint32_t> holders(allKeys, 0), lastHolder(allKeys, kNoKey);
+  for (uint32_t i : idx->byAbsentScore) {
+    for (uint32_t j = idx->keysBegin[i]; j < idx->keysBegin[i] + k.Patterns[i]->Fragments.size(); ++j) {
+      if (idx->keys[j] == kNoKey) continue;
+      const uint32_t key = unified(idx->keys[j]);
+      if (lastHolder[key] != i) {
+        lastHolder[key] = i;
+        ++holders[key];
+      }
     }
-    if (idx->shared.size() + holders[key] + 1 >= KnowledgeIndex::kShared) throw std::length_error("mode too large");
-    report[key] = KnowledgeIndex::kShared | static_cast<uint32_t>(idx->shared.size());
-    idx->shared.push_back(holders[key]);
-    holders[key] = static_cast<uint32_t>(idx->shared.size());  // from now on: where the next pattern goes
-    idx->shared.resize(idx->shared.size() + idx->shared.back());
-    anyShared = true;
   }
   std::vector<uint32_t>().swap(lastHolder);
-  if (anyShared) {
-    for (uint32_t i : idx->byAbsentScore) {
-      EachKey(idx->automaton, *k.Patterns[i], [&](uint32_t key) {
-        if (!(report[key] & KnowledgeIndex::kShared)) return;
-        const uint32_t first = (report[key] & ~KnowledgeIndex::kShared) + 1;
-        uint32_t& next = holders[key];
-        if (next > first && idx->shared[next - 1] == i) return;  // the pattern holds the text twice
-        idx->shared[next++] = i;
-      });
-    }
-  }
-  std::vector<uint32_t>().swap(holders);
+  std::vector<uint32_t> byRarity(allKeys);
+  for (uint32_t key = 0; key < allKeys; ++key) byRarity[key] = key;
+  std::stable_sort(byRarity.begin(), byRarity.end(), [&](uint32_t a, uint32_t b) { return holders[a] < holders[b]; });
+  std::vector<uint32_t> number(allKeys);
+  for (uint32_t r = 0; r < allKeys; ++r) number[byRarity[r]] = r;
+  std::vector<uint32_t>().swap(byRarity);
+  for (uint32_t& key : idx->keys)
+    if (key != kNoKey) key = number[unified(key)];
+  for (std::size_t t = 0; t < tests.size(); ++t) idx->brainTests.emplace_back(number[textKeys + t], std::move(tests[t]));
   idx->automaton.Build();
-  idx->automaton.ReplaceKeys(report);
+  number.resize(textKeys);
+  idx->automaton.ReplaceKeys(number);
+  std::vector<uint32_t>().swap(number);
+
+  // The lists, by counting: entries of each key together, in mode order,
+  // then each list by falling bound (a stable sort keeps mode order).
+  std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>> entries;
+  for (uint32_t i : idx->byAbsentScore) ListUnderKeys(*idx, *k.Patterns[i], i, entries);
+  idx->postingsBegin.assign(allKeys + 1, 0);
+  for (const auto& e : entries) ++idx->postingsBegin[e.first + 1];
+  for (std::size_t key = 0; key < allKeys; ++key) idx->postingsBegin[key + 1] += idx->postingsBegin[key];
+  if (entries.size() >= std::numeric_limits<uint32_t>::max()) throw std::length_error("mode too large");
+  idx->postings.resize(entries.size());
+  {
+    std::vector<uint32_t> next(idx->postingsBegin.begin(), idx->postingsBegin.end() - 1);
+    for (const auto& e : entries) idx->postings[next[e.first]++] = e.second;
+  }
+  std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>().swap(entries);
+  for (std::size_t key = 0; key < allKeys; ++key)
+    std::stable_sort(idx->postings.begin() + idx->postingsBegin[key], idx->postings.begin() + idx->postingsBegin[key + 1],
+                     [](const KnowledgeIndex::Posting& a, const KnowledgeIndex::Posting& b) { return a.bound > b.bound; });
 
   std::stable_sort(idx->byAbsentScore.begin(), idx->byAbsentScore.end(),
                    [&](uint32_t a, uint32_t b) { return absentScore[a] > absentScore[b]; });
@@ -239,6 +362,106 @@ KnowledgeIndex& IndexOf(KnowledgeClass& k) {
   return *idx;
 }
 
+// What the current input makes of the keys: which hold, and, for the texts
+// that occur, whether and where each is found as a word (looked up only
+// when a clause needs it).
+class KeysOfInput {
+ public:
+  KeysOfInput(BrainClass& brain, const KnowledgeClass& k, const KnowledgeIndex& idx, std::string_view upper)
+      : k_(k), idx_(idx), upper_(upper) {
+    idx.automaton.Scan(upper, [&](uint32_t key) { Add(key); });
+    for (const auto& [key, test] : idx.brainTests) {
+      const bool holds = test.state ? UpperCase(test.name) == UpperCase(brain.CurrentStateName())
+                                    : test.value == UpperCase(brain.GetFact(test.name));
+      if (holds) Add(key);
+    }
+    std::sort(occurring.begin(), occurring.end());
+  }
+
+  // The keys that hold, rarest first.
+  std::vector<uint32_t> occurring;
+
+  bool Holds(uint32_t key) const { return Find(key) != nullptr; }
+
+  // A fragment's score and the position it leaves, as Match gives them.
+  int64_t Score(const WordFragmentClass& f, uint32_t key, int32_t& position) {
+    if (IsMarker(f.Relation)) return 0;
+    if (key == kNoKey) return Absent(f);  // a text that can never be found
+    Entry* e = Find(key);
+    if (!SearchesWithPosition(f.Relation)) return e ? Found(f) : Absent(f);
+    if (!e) {
+      position = 0;
+      return Absent(f);
+    }
+    if (!e->searched) {
+      e->searched = true;
+      e->position = 0;
+      e->word = FindUpperWord(TextOf(key), upper_, e->position);
+    }
+    position = e->position;
+    return e->word ? Found(f) : Absent(f);
+  }
+
+ private:
+  struct Entry {
+    uint32_t key;
+    bool searched = false;
+    bool word = false;
+    int32_t position = 0;
+  };
+  void Add(uint32_t key) {
+    if (Find(key)) return;
+    entries_.push_back(Entry{key});
+    occurring.push_back(key);
+  }
+  Entry* Find(uint32_t key) const {
+    // An input holds a few dozen keys at most: a linear search is quickest.
+    for (const Entry& e : entries_)
+      if (e.key == key) return const_cast<Entry*>(&e);
+    return nullptr;
+  }
+  // The text of a key, from the first pattern listed under it.
+  std::string TextOf(uint32_t key) const {
+    const uint32_t clause = idx_.postings[idx_.postingsBegin[key]].clause;
+    const PatternClass& p = *k_.Patterns[clause];
+    for (std::size_t j = 0; j < p.Fragments.size(); ++j)
+      if (idx_.keys[idx_.keysBegin[clause] + j] == key) return SearchKey(*p.Fragments[j]);
+    return {};
+  }
+
+  const KnowledgeClass& k_;
+  const KnowledgeIndex& idx_;
+  std::string_view upper_;
+  std::vector<Entry> entries_;
+};
+
+// A fixed pattern's score, from its keys: what Score gives it.
+int32_t FixedPatternScore(const PatternClass& p, const uint32_t* keys, KeysOfInput& in) {
+  int64_t total = 0;
+  int32_t order = kFirstPosition, position = kFirstPosition;
+  for (std::size_t j = 0; j < p.Fragments.size(); ++j) {
+    total += in.Score(*p.Fragments[j], keys[j], position);
+    order = NextOrder(order, position);
+  }
+  return static_cast<int32_t>(total + OrderScore(order, p.OrderBonus, p.OrderPenalty));
+}
+
+// The best so far, with the reference's tie rule: the earlier pattern.
+struct Best {
+  int32_t score = kScoreFloor;
+  int winner = -1;
+  void Offer(int32_t s, uint32_t i) {
+    if (s > score || (s == score && winner >= 0 && static_cast<int>(i) < winner)) {
+      score = s;
+      winner = static_cast<int>(i);
+    }
+  }
+  // Whether a pattern whose score is at most `bound` could still win.
+  bool CouldWin(int32_t bound, uint32_t i) const {
+    return bound > score || (bound == score && winner >= 0 && static_cast<int>(i) < winner);
+  }
+};
+
 }  // namespace
 
 bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& input, int& bestIndex,
@@ -247,63 +470,56 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   // usual way.
   if (input.find('^') != std::string::npos) return false;
   KnowledgeIndex& idx = IndexOf(k);
-  // The fixed patterns some of whose texts occur in the input.
-  CandidateMarks marks(idx);
-  const std::string upper = UpperCase(input);
-  idx.automaton.Scan(upper, [&](uint32_t report) {
-    if (!(report & KnowledgeIndex::kShared)) return marks.Add(report);
-    const uint32_t at = report & ~KnowledgeIndex::kShared;
-    for (uint32_t j = at + 1; j <= at + idx.shared[at]; ++j) marks.Add(idx.shared[j]);
-  });
-  std::vector<uint32_t>& candidates = marks.list;  // the order does not matter to the unmarking
-  std::sort(candidates.begin(), candidates.end());
+  Best best;
 
-  // Score the candidates and the live patterns in mode order, as the full
-  // pass would; before a live pattern, LastFragmentName holds what the
-  // patterns before it would have left there, since its tags may read it.
-  int32_t best = kScoreFloor;
-  int winner = -1;
-  std::size_t c = 0, l = 0;
-  while (c < candidates.size() || l < idx.livePatterns.size()) {
-    const bool takeLive = c == candidates.size() || (l < idx.livePatterns.size() && idx.livePatterns[l] < candidates[c]);
-    const uint32_t i = takeLive ? idx.livePatterns[l] : candidates[c++];
-    if (takeLive) {
-      if (const WordFragmentClass* before = idx.liveFragmentBefore[l]) brain.LastFragmentName = before->ObjectName;
-      ++l;
-    }
-    const int32_t s = Score(brain, *k.Patterns[i], input);
-    if (s > best) {  // in mode order, so a tie keeps the earlier pattern
-      best = s;
-      winner = static_cast<int>(i);
-    }
+  // The live patterns in mode order, as the full pass would score them;
+  // before each, LastFragmentName holds what the patterns before it would
+  // have left there, since its tags may read it.
+  for (std::size_t l = 0; l < idx.livePatterns.size(); ++l) {
+    if (const WordFragmentClass* before = idx.liveFragmentBefore[l]) brain.LastFragmentName = before->ObjectName;
+    const uint32_t i = idx.livePatterns[l];
+    best.Offer(Score(brain, *k.Patterns[i], input), i);
   }
   // The patterns appended since the index was built, in full and in order.
   const WordFragmentClass* previous = idx.lastFragment;
   for (std::size_t i = idx.PatternsCovered; i < k.Patterns.size(); ++i) {
     PatternClass& p = *k.Patterns[i];
     if (previous) brain.LastFragmentName = previous->ObjectName;
-    const int32_t s = Score(brain, p, input);
-    if (s > best) {
-      best = s;
-      winner = static_cast<int>(i);
-    }
+    best.Offer(Score(brain, p, input), static_cast<uint32_t>(i));
     if (!p.Fragments.empty()) previous = p.Fragments.back().get();
   }
-  // The best of the fixed patterns none of whose texts occur.
-  for (std::size_t j = 0, run = 0; j < idx.byAbsentScore.size(); ++j) {
-    const uint32_t i = idx.byAbsentScore[j];
-    if (idx.IsCandidate(i)) continue;
-    while (idx.runEnd[run] <= j) ++run;
-    const int32_t s = idx.runScore[run];
-    if (s > best || (s == best && winner >= 0 && static_cast<int>(i) < winner)) {
-      best = s;
-      winner = static_cast<int>(i);
+
+  // The fixed patterns some of whose keys hold, from the rarest key, each
+  // list as long as its bound can still win.
+  const std::string upper = UpperCase(input);
+  KeysOfInput keys(brain, k, idx, upper);
+  ScoredMarks marks(idx);
+  for (uint32_t key : keys.occurring) {
+    const KnowledgeIndex::Posting* p = &idx.postings[idx.postingsBegin[key]];
+    const KnowledgeIndex::Posting* end = &idx.postings[idx.postingsBegin[key + 1]];
+    for (; p != end && best.CouldWin(p->bound, p->clause); ++p) {
+      if (!marks.Add(p->clause)) continue;
+      const uint32_t i = p->clause;
+      best.Offer(FixedPatternScore(*k.Patterns[i], &idx.keys[idx.keysBegin[i]], keys), i);
     }
+  }
+  // The best of the fixed patterns none of whose keys holds.
+  for (std::size_t j = 0, run = 0; j < idx.byAbsentScore.size(); ++j) {
+    while (idx.runEnd[run] <= j) ++run;
+    const uint32_t i = idx.byAbsentScore[j];
+    if (!best.CouldWin(idx.runScore[run], i)) {
+      if (idx.runScore[run] < best.score) break;
+      continue;
+    }
+    const std::size_t fragments = k.Patterns[i]->Fragments.size();
+    const uint32_t* ks = &idx.keys[idx.keysBegin[i]];
+    if (std::any_of(ks, ks + fragments, [&](uint32_t key) { return key != kNoKey && keys.Holds(key); })) continue;
+    best.Offer(idx.runScore[run], i);
     break;
   }
   if (previous) brain.LastFragmentName = previous->ObjectName;
-  bestIndex = winner;
-  bestScore = best;
+  bestIndex = best.winner;
+  bestScore = best.score;
   return true;
 }
 

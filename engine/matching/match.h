@@ -13,6 +13,17 @@ namespace varnex {
 // the relations that search for a word (AND, OR, NOT, CUSTOM, Out-Match).
 int32_t Match(BrainClass& brain, WordFragmentClass& fragment, std::string_view input, int32_t& position);
 
+// The input as all the fragments of one clause search it: whether it holds
+// no tag (then it expands to itself), and its upper-case form.
+struct MatchText {
+  explicit MatchText(std::string_view input);
+  std::string_view text;
+  bool plain;
+  std::string_view upper;  // when plain; valid until the next MatchText is made
+  uint64_t generation = 0;  // the same while the upper-case text stays the same
+};
+int32_t Match(BrainClass& brain, WordFragmentClass& fragment, const MatchText& input, int32_t& position);
+
 // Expands a fragment's text in its own context: the input as context text,
 // its pattern or step pattern as owner.
 std::string ExpandForFragment(BrainClass& brain, const WordFragmentClass& fragment, std::string_view text,

@@ -27,7 +27,10 @@ class ScoringScope {
 
 int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) {
   ScoringScope scoring(brain);
-  const std::string expanded = ExpandTags(brain, input, input, nullptr, &pattern);
+  // An input without a tag expands to itself: no copy is needed.
+  std::string expandedCopy;
+  std::string_view expanded = input;
+  if (input.find('^') != std::string_view::npos) expanded = expandedCopy = ExpandTags(brain, input, input, nullptr, &pattern);
   int32_t total = 0;
   int32_t order = kFirstPosition;
   // A first fragment that searches no word must not break the order by
@@ -35,8 +38,9 @@ int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) 
   int32_t position = kFirstPosition;
   // Fragments can be added or deleted by actions only between inputs, but
   // the list is read by index all the same so that it is never outrun.
+  const MatchText text(expanded);
   for (std::size_t i = 0; i < pattern.Fragments.size(); ++i) {
-    total = CheckedAdd(total, Match(brain, *pattern.Fragments[i], expanded, position));
+    total = CheckedAdd(total, Match(brain, *pattern.Fragments[i], text, position));
     order = NextOrder(order, position);
   }
   return Checked32(total + OrderScore(order, pattern.OrderBonus, pattern.OrderPenalty));
@@ -44,11 +48,14 @@ int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input) 
 
 int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& sp, std::string_view input) {
   ScoringScope scoring(brain);
-  const std::string expanded = ExpandTags(brain, input, input, &sp, nullptr);
+  std::string expandedCopy;
+  std::string_view expanded = input;
+  if (input.find('^') != std::string_view::npos) expanded = expandedCopy = ExpandTags(brain, input, input, &sp, nullptr);
   int32_t total = 0;
   int32_t position = kFirstPosition;
+  const MatchText text(expanded);
   for (std::size_t i = 0; i < sp.Fragments.size(); ++i)
-    total = CheckedAdd(total, Match(brain, *sp.Fragments[i], expanded, position));
+    total = CheckedAdd(total, Match(brain, *sp.Fragments[i], text, position));
   return total;
 }
 

@@ -12,6 +12,8 @@
 #include "engine/actions/self_modify.h"
 #include "engine/base/random.h"
 #include "engine/records/type_names.h"
+#include "engine/matching/score.h"
+#include "engine/cycle/input_cycle.h"
 #include "engine/template/object_fields.h"
 #include "engine/language/reader.h"
 #include "platform/clock.h"
