@@ -6,10 +6,11 @@
 // NOT, CUSTOM, CUSTOM-Sub without a tag), tests a fixed fact value or state
 // (Data-Match, State-Match without a tag, in a mode where no EXTRACT can
 // change a fact while the mode is scored), or only marks the clause. A
-// fixed clause's score then follows from which of its *keys* (its texts,
-// upper-cased as the search compares them, and its fact and state tests)
-// hold for the input, and from where the words were found; scoring it has
-// no effect but on LastFragmentName. Every other clause is *live* and is
+// fixed clause's score then follows from which of its *keys* hold for the
+// input, and from where the words were found; scoring it has no effect but
+// on LastFragmentName. A key is a text to find as a word (for AND, OR, NOT
+// and CUSTOM), a text to find anywhere (CUSTOM-Sub), or a fact or state
+// test; texts are upper-cased as the search compares them. Every other clause is *live* and is
 // scored the reference way, in mode order.
 //
 // For each input: one pass of an automaton over the upper-cased input finds
@@ -82,8 +83,11 @@ std::string BrainTestKey(const WordFragmentClass& f) {
 
 class KnowledgeIndex : public DerivedIndex {
  public:
-  // Finds the text keys in the upper-cased input; reports key numbers.
+  // Finds the texts in the upper-cased input; reports text numbers. Each
+  // text is the key of the fragments that find it as a word, of those that
+  // find it anywhere, or of both.
   AhoCorasick automaton;
+  std::vector<uint32_t> wordKey, occurrenceKey;  // by text number, or kNoKey
   // The fact and state tests, by key number.
   std::vector<std::pair<uint32_t, BrainTest>> brainTests;
   // Each fixed clause's keys, one per fragment in fragment order (kNoKey
@@ -95,7 +99,29 @@ class KnowledgeIndex : public DerivedIndex {
   struct Posting {
     uint32_t clause;
     int32_t bound;
+    // The clause's next commoner key, and the bound when that key does not
+    // hold either: a cheap second look before the clause itself is read.
+    uint32_t next;
+    int32_t boundWithoutNext;
   };
+  // Each fixed clause's distinct keys with what each can gain, and its best
+  // score with every key holding: enough to bound it closely from the keys
+  // that hold, before its records are read.
+  struct ClauseKey {
+    uint32_t key;
+    int32_t gain;
+    bool positional;
+  };
+  struct ClauseBound {
+    uint32_t keysBegin;  // into clauseKeys; the next clause's ends them
+    int32_t best;        // every key found, before the order bonus or penalty
+    int32_t orderBest, orderBroken;
+  };
+  std::vector<ClauseKey> clauseKeys;
+  std::vector<ClauseBound> clauseBounds;  // by pattern; fixed ones only filled
+  // Scratch: one bit per key, set while the key holds for the current input.
+  std::vector<uint64_t> holding;
+  bool Holding(uint32_t key) const { return holding[key >> 6] >> (key & 63) & 1; }
   std::vector<uint32_t> postingsBegin;
   std::vector<Posting> postings;
   std::vector<uint32_t> livePatterns;
@@ -193,15 +219,17 @@ std::size_t AppendLimit(std::size_t covered) {
   return static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
 }
 
-// The key of each fragment of a fixed pattern, numbered as met (the text
-// keys by the automaton, the brain tests after them once all are known).
+// The key of each fragment of a fixed pattern, numbered as met: text t's
+// word key is 2t and its occurrence key 2t + 1; the brain tests, flagged,
+// are numbered apart until all are known.
 constexpr uint32_t kBrainTestFlag = 0x80000000u;
 
 uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32_t>& brainTestIds,
                      std::vector<BrainTest>& tests, const WordFragmentClass& f) {
   if (SearchesText(f.Relation)) {
     const std::string key = SearchKey(f);
-    return key.empty() ? kNoKey : idx.automaton.Add(key);
+    if (key.empty()) return kNoKey;
+    return 2 * idx.automaton.Add(key) + (f.Relation == PatternType::CustomSub ? 1 : 0);
   }
   if (!TestsBrain(f.Relation)) return kNoKey;
   auto [it, added] = brainTestIds.emplace(BrainTestKey(f), static_cast<uint32_t>(tests.size()));
@@ -214,7 +242,7 @@ uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32
 
 // Lists a fixed pattern under each of its keys, with the bound of each
 // entry: the best score when none of the pattern's rarer keys holds.
-void ListUnderKeys(const KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
+void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
                    std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>& out) {
   const uint32_t* keys = &idx.keys[idx.keysBegin[clause]];
   const std::size_t n = p.Fragments.size();
@@ -226,7 +254,6 @@ void ListUnderKeys(const KnowledgeIndex& idx, const PatternClass& p, uint32_t cl
   };
   std::vector<KeyGain> gains;
   int64_t best = 0;
-  bool positional = false;
   for (std::size_t j = 0; j < n; ++j) {
     const WordFragmentClass& f = *p.Fragments[j];
     const int64_t found = IsMarker(f.Relation) ? 0 : Found(f), absent = Absent(f);
@@ -244,13 +271,39 @@ void ListUnderKeys(const KnowledgeIndex& idx, const PatternClass& p, uint32_t cl
   const int64_t orderBest = std::max(OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty),
                                      OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty));
   const int64_t orderBroken = OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty);
-  for (const KeyGain& g : gains) {
-    const int64_t bound = best + (positional ? orderBroken : orderBest);
-    out.push_back({g.key, {clause, static_cast<int32_t>(std::clamp<int64_t>(bound, INT32_MIN, INT32_MAX))}});
+  // Every bound fits 32 bits: the pattern was checked for overflow.
+  idx.clauseBounds[clause] = {static_cast<uint32_t>(idx.clauseKeys.size()), static_cast<int32_t>(best),
+                              static_cast<int32_t>(orderBest), static_cast<int32_t>(orderBroken)};
+  for (const KeyGain& g : gains)
+    idx.clauseKeys.push_back({g.key, static_cast<int32_t>(g.gain), g.positional});
+  idx.clauseKeys.push_back({kNoKey, 0, false});  // ends the clause's keys
+  bool broken = false;  // a rarer positional key is absent
+  for (std::size_t g = 0; g < gains.size(); ++g) {
+    const int64_t bound = best + (broken ? orderBroken : orderBest);
+    KnowledgeIndex::Posting posting{clause, static_cast<int32_t>(bound), kNoKey, static_cast<int32_t>(bound)};
+    if (g + 1 < gains.size()) {
+      posting.next = static_cast<uint32_t>(gains[g + 1].key);
+      const bool alsoBroken = broken || gains[g + 1].positional;
+      posting.boundWithoutNext = static_cast<int32_t>(best - gains[g + 1].gain + (alsoBroken ? orderBroken : orderBest));
+    }
+    out.push_back({gains[g].key, posting});
     // For the next key: this one is absent.
-    best -= g.gain;
-    positional = positional || g.positional;
+    best -= gains[g].gain;
+    broken = broken || gains[g].positional;
   }
+}
+
+// The best score a fixed clause can reach with the keys that hold now.
+int32_t ClauseUpperBound(const KnowledgeIndex& idx, uint32_t clause) {
+  const KnowledgeIndex::ClauseBound& b = idx.clauseBounds[clause];
+  int64_t best = b.best;
+  bool broken = false;
+  for (const KnowledgeIndex::ClauseKey* ck = &idx.clauseKeys[b.keysBegin]; ck->key != kNoKey; ++ck) {
+    if (idx.Holding(ck->key)) continue;
+    best -= ck->gain;
+    broken = broken || ck->positional;
+  }
+  return static_cast<int32_t>(best + (broken ? b.orderBroken : b.orderBest));
 }
 
 std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
@@ -260,6 +313,7 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   idx->PatternsCovered = n;
   idx->MaxAppended = AppendLimit(n);
   idx->scored.assign((n + 63) / 64, 0);
+  idx->clauseBounds.assign(n, {});
   idx->keysBegin.assign(n, kNoKey);
   // An EXTRACT fragment can change a fact while the mode is scored; the
   // fact tests of such a mode are scored in their turn, as live.
@@ -288,7 +342,7 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   std::unordered_map<std::string, uint32_t>().swap(brainTestIds);
 
   // Number the keys from the rarest: by how many patterns hold them.
-  const std::size_t textKeys = idx->automaton.KeyCount(), allKeys = textKeys + tests.size();
+  const std::size_t texts = idx->automaton.KeyCount(), textKeys = 2 * texts, allKeys = textKeys + tests.size();
   auto unified = [&](uint32_t key) { return key & kBrainTestFlag ? static_cast<uint32_t>(textKeys) + (key & ~kBrainTestFlag) : key; };
   std::vector<uint32_t> holders(allKeys, 0), lastHolder(allKeys, kNoKey);
   for (uint32_t i : idx->byAbsentScore) {
@@ -302,27 +356,35 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     }
   }
   std::vector<uint32_t>().swap(lastHolder);
-  std::vector<uint32_t> byRarity(allKeys);
-  for (uint32_t key = 0; key < allKeys; ++key) byRarity[key] = key;
+  // Keys no pattern holds (the unused kind of a text) go last, unnumbered.
+  std::vector<uint32_t> byRarity;
+  for (uint32_t key = 0; key < allKeys; ++key)
+    if (holders[key] > 0) byRarity.push_back(key);
   std::stable_sort(byRarity.begin(), byRarity.end(), [&](uint32_t a, uint32_t b) { return holders[a] < holders[b]; });
-  std::vector<uint32_t> number(allKeys);
-  for (uint32_t r = 0; r < allKeys; ++r) number[byRarity[r]] = r;
+  std::vector<uint32_t> number(allKeys, kNoKey);
+  for (uint32_t r = 0; r < byRarity.size(); ++r) number[byRarity[r]] = r;
+  const std::size_t usedKeys = byRarity.size();
   std::vector<uint32_t>().swap(byRarity);
   for (uint32_t& key : idx->keys)
     if (key != kNoKey) key = number[unified(key)];
   for (std::size_t t = 0; t < tests.size(); ++t) idx->brainTests.emplace_back(number[textKeys + t], std::move(tests[t]));
   idx->automaton.Build();
-  number.resize(textKeys);
-  idx->automaton.ReplaceKeys(number);
+  idx->wordKey.resize(texts);
+  idx->occurrenceKey.resize(texts);
+  for (std::size_t t = 0; t < texts; ++t) {
+    idx->wordKey[t] = number[2 * t];
+    idx->occurrenceKey[t] = number[2 * t + 1];
+  }
   std::vector<uint32_t>().swap(number);
 
   // The lists, by counting: entries of each key together, in mode order,
   // then each list by falling bound (a stable sort keeps mode order).
   std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>> entries;
   for (uint32_t i : idx->byAbsentScore) ListUnderKeys(*idx, *k.Patterns[i], i, entries);
-  idx->postingsBegin.assign(allKeys + 1, 0);
+  idx->holding.assign((usedKeys + 63) / 64, 0);
+  idx->postingsBegin.assign(usedKeys + 1, 0);
   for (const auto& e : entries) ++idx->postingsBegin[e.first + 1];
-  for (std::size_t key = 0; key < allKeys; ++key) idx->postingsBegin[key + 1] += idx->postingsBegin[key];
+  for (std::size_t key = 0; key < usedKeys; ++key) idx->postingsBegin[key + 1] += idx->postingsBegin[key];
   if (entries.size() >= std::numeric_limits<uint32_t>::max()) throw std::length_error("mode too large");
   idx->postings.resize(entries.size());
   {
@@ -330,7 +392,7 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     for (const auto& e : entries) idx->postings[next[e.first]++] = e.second;
   }
   std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>().swap(entries);
-  for (std::size_t key = 0; key < allKeys; ++key)
+  for (std::size_t key = 0; key < usedKeys; ++key)
     std::stable_sort(idx->postings.begin() + idx->postingsBegin[key], idx->postings.begin() + idx->postingsBegin[key + 1],
                      [](const KnowledgeIndex::Posting& a, const KnowledgeIndex::Posting& b) { return a.bound > b.bound; });
 
@@ -367,53 +429,65 @@ KnowledgeIndex& IndexOf(KnowledgeClass& k) {
 // when a clause needs it).
 class KeysOfInput {
  public:
-  KeysOfInput(BrainClass& brain, const KnowledgeClass& k, const KnowledgeIndex& idx, std::string_view upper)
+  KeysOfInput(BrainClass& brain, const KnowledgeClass& k, KnowledgeIndex& idx, std::string_view upper)
       : k_(k), idx_(idx), upper_(upper) {
-    idx.automaton.Scan(upper, [&](uint32_t key) { Add(key); });
+    idx.automaton.Scan(upper, [&](uint32_t text) {
+      if (idx.occurrenceKey[text] != kNoKey) Add(idx.occurrenceKey[text]);
+      // A text that occurs only inside other words is not found as a word:
+      // its word key does not hold.
+      const uint32_t key = idx.wordKey[text];
+      if (key == kNoKey || Find(key) || std::find(notWords_.begin(), notWords_.end(), key) != notWords_.end()) return;
+      int32_t position = 0;
+      if (FindUpperWord(TextOf(key), upper_, position))
+        entries_.push_back(Entry{key, position});
+      else
+        notWords_.push_back(key);
+    });
     for (const auto& [key, test] : idx.brainTests) {
       const bool holds = test.state ? UpperCase(test.name) == UpperCase(brain.CurrentStateName())
                                     : test.value == UpperCase(brain.GetFact(test.name));
       if (holds) Add(key);
     }
+    occurring.clear();
+    for (const Entry& e : entries_) {
+      occurring.push_back(e.key);
+      idx.holding[e.key >> 6] |= uint64_t{1} << (e.key & 63);
+    }
     std::sort(occurring.begin(), occurring.end());
   }
+  ~KeysOfInput() {
+    for (uint32_t key : occurring) idx_.holding[key >> 6] &= ~(uint64_t{1} << (key & 63));
+  }
+  KeysOfInput(const KeysOfInput&) = delete;
+  KeysOfInput& operator=(const KeysOfInput&) = delete;
 
   // The keys that hold, rarest first.
   std::vector<uint32_t> occurring;
 
-  bool Holds(uint32_t key) const { return Find(key) != nullptr; }
+  bool Holds(uint32_t key) const { return idx_.Holding(key); }
 
   // A fragment's score and the position it leaves, as Match gives them.
   int64_t Score(const WordFragmentClass& f, uint32_t key, int32_t& position) {
     if (IsMarker(f.Relation)) return 0;
     if (key == kNoKey) return Absent(f);  // a text that can never be found
-    Entry* e = Find(key);
+    const Entry* e = Find(key);
     if (!SearchesWithPosition(f.Relation)) return e ? Found(f) : Absent(f);
-    if (!e) {
-      position = 0;
-      return Absent(f);
-    }
-    if (!e->searched) {
-      e->searched = true;
-      e->position = 0;
-      e->word = FindUpperWord(TextOf(key), upper_, e->position);
-    }
-    position = e->position;
-    return e->word ? Found(f) : Absent(f);
+    // A word key holds only when found as a word, where it was found.
+    position = e ? e->position : 0;
+    return e ? Found(f) : Absent(f);
   }
 
  private:
   struct Entry {
     uint32_t key;
-    bool searched = false;
-    bool word = false;
-    int32_t position = 0;
+    int32_t position = 0;  // where a word key's text was found as a word
   };
   void Add(uint32_t key) {
     if (Find(key)) return;
     entries_.push_back(Entry{key});
     occurring.push_back(key);
   }
+  std::vector<uint32_t> notWords_;
   Entry* Find(uint32_t key) const {
     // An input holds a few dozen keys at most: a linear search is quickest.
     for (const Entry& e : entries_)
@@ -430,7 +504,7 @@ class KeysOfInput {
   }
 
   const KnowledgeClass& k_;
-  const KnowledgeIndex& idx_;
+  KnowledgeIndex& idx_;
   std::string_view upper_;
   std::vector<Entry> entries_;
 };
@@ -489,21 +563,10 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     if (!p.Fragments.empty()) previous = p.Fragments.back().get();
   }
 
-  // The fixed patterns some of whose keys hold, from the rarest key, each
-  // list as long as its bound can still win.
   const std::string upper = UpperCase(input);
   KeysOfInput keys(brain, k, idx, upper);
-  ScoredMarks marks(idx);
-  for (uint32_t key : keys.occurring) {
-    const KnowledgeIndex::Posting* p = &idx.postings[idx.postingsBegin[key]];
-    const KnowledgeIndex::Posting* end = &idx.postings[idx.postingsBegin[key + 1]];
-    for (; p != end && best.CouldWin(p->bound, p->clause); ++p) {
-      if (!marks.Add(p->clause)) continue;
-      const uint32_t i = p->clause;
-      best.Offer(FixedPatternScore(*k.Patterns[i], &idx.keys[idx.keysBegin[i]], keys), i);
-    }
-  }
-  // The best of the fixed patterns none of whose keys holds.
+  // The best of the fixed patterns none of whose keys holds, first: its
+  // score is known in advance and sets the bar for the lists.
   for (std::size_t j = 0, run = 0; j < idx.byAbsentScore.size(); ++j) {
     while (idx.runEnd[run] <= j) ++run;
     const uint32_t i = idx.byAbsentScore[j];
@@ -516,6 +579,21 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     if (std::any_of(ks, ks + fragments, [&](uint32_t key) { return key != kNoKey && keys.Holds(key); })) continue;
     best.Offer(idx.runScore[run], i);
     break;
+  }
+  // The fixed patterns some of whose keys hold, from the rarest key, each
+  // list as long as its bound can still win.
+  ScoredMarks marks(idx);
+  for (uint32_t key : keys.occurring) {
+    const KnowledgeIndex::Posting* p = &idx.postings[idx.postingsBegin[key]];
+    const KnowledgeIndex::Posting* end = &idx.postings[idx.postingsBegin[key + 1]];
+    for (; p != end && best.CouldWin(p->bound, p->clause); ++p) {
+      // Two cheaper looks first: the clause's next key, then all its keys.
+      if (p->next != kNoKey && !idx.Holding(p->next) && !best.CouldWin(p->boundWithoutNext, p->clause)) continue;
+      if (!marks.Add(p->clause)) continue;
+      const uint32_t i = p->clause;
+      if (!best.CouldWin(ClauseUpperBound(idx, i), i)) continue;
+      best.Offer(FixedPatternScore(*k.Patterns[i], &idx.keys[idx.keysBegin[i]], keys), i);
+    }
   }
   if (previous) brain.LastFragmentName = previous->ObjectName;
   bestIndex = best.winner;
