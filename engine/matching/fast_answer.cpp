@@ -103,22 +103,16 @@ class KnowledgeIndex : public DerivedIndex {
     // hold either: a cheap second look before the clause itself is read.
     uint32_t next;
     int32_t boundWithoutNext;
+    uint32_t bounds;  // where the clause's bounding data begins
   };
   // Each fixed clause's distinct keys with what each can gain, and its best
   // score with every key holding: enough to bound it closely from the keys
-  // that hold, before its records are read.
-  struct ClauseKey {
-    uint32_t key;
-    int32_t gain;
-    bool positional;
-  };
-  struct ClauseBound {
-    uint32_t keysBegin;  // into clauseKeys; the next clause's ends them
-    int32_t best;        // every key found, before the order bonus or penalty
-    int32_t orderBest, orderBroken;
-  };
-  std::vector<ClauseKey> clauseKeys;
-  std::vector<ClauseBound> clauseBounds;  // by pattern; fixed ones only filled
+  // that hold, before its records are read. One block of words per clause,
+  // so that a look costs one read of memory: the best score with every key
+  // found (before the order term), the order term in order and out of
+  // order, the number of keys, then each key and its gain (found over
+  // absent, the high bit set for a key that reports a position).
+  std::vector<uint32_t> bounds;
   // Scratch: one bit per key, set while the key holds for the current input.
   std::vector<uint64_t> holding;
   bool Holding(uint32_t key) const { return holding[key >> 6] >> (key & 63) & 1; }
@@ -271,16 +265,22 @@ void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
   const int64_t orderBest = std::max(OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty),
                                      OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty));
   const int64_t orderBroken = OrderScore(kOutOfOrder, p.OrderBonus, p.OrderPenalty);
-  // Every bound fits 32 bits: the pattern was checked for overflow.
-  idx.clauseBounds[clause] = {static_cast<uint32_t>(idx.clauseKeys.size()), static_cast<int32_t>(best),
-                              static_cast<int32_t>(orderBest), static_cast<int32_t>(orderBroken)};
-  for (const KeyGain& g : gains)
-    idx.clauseKeys.push_back({g.key, static_cast<int32_t>(g.gain), g.positional});
-  idx.clauseKeys.push_back({kNoKey, 0, false});  // ends the clause's keys
+  // Every bound fits 32 bits: the pattern was checked for overflow, and
+  // every gain is below 2^31.
+  const uint32_t at = static_cast<uint32_t>(idx.bounds.size());
+  auto put = [&](int64_t v) { idx.bounds.push_back(static_cast<uint32_t>(static_cast<int32_t>(v))); };
+  put(best);
+  put(orderBest);
+  put(orderBroken);
+  put(static_cast<int64_t>(gains.size()));
+  for (const KeyGain& g : gains) {
+    idx.bounds.push_back(g.key);
+    idx.bounds.push_back(static_cast<uint32_t>(g.gain) | (g.positional ? 0x80000000u : 0u));
+  }
   bool broken = false;  // a rarer positional key is absent
   for (std::size_t g = 0; g < gains.size(); ++g) {
     const int64_t bound = best + (broken ? orderBroken : orderBest);
-    KnowledgeIndex::Posting posting{clause, static_cast<int32_t>(bound), kNoKey, static_cast<int32_t>(bound)};
+    KnowledgeIndex::Posting posting{clause, static_cast<int32_t>(bound), kNoKey, static_cast<int32_t>(bound), at};
     if (g + 1 < gains.size()) {
       posting.next = static_cast<uint32_t>(gains[g + 1].key);
       const bool alsoBroken = broken || gains[g + 1].positional;
@@ -294,16 +294,17 @@ void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
 }
 
 // The best score a fixed clause can reach with the keys that hold now.
-int32_t ClauseUpperBound(const KnowledgeIndex& idx, uint32_t clause) {
-  const KnowledgeIndex::ClauseBound& b = idx.clauseBounds[clause];
-  int64_t best = b.best;
+int32_t ClauseUpperBound(const KnowledgeIndex& idx, uint32_t at) {
+  const uint32_t* w = &idx.bounds[at];
+  int64_t best = static_cast<int32_t>(w[0]);
   bool broken = false;
-  for (const KnowledgeIndex::ClauseKey* ck = &idx.clauseKeys[b.keysBegin]; ck->key != kNoKey; ++ck) {
-    if (idx.Holding(ck->key)) continue;
-    best -= ck->gain;
-    broken = broken || ck->positional;
+  const uint32_t* key = w + 4;
+  for (const uint32_t* end = key + 2 * w[3]; key != end; key += 2) {
+    if (idx.Holding(key[0])) continue;
+    best -= key[1] & 0x7FFFFFFFu;
+    broken = broken || (key[1] & 0x80000000u);
   }
-  return static_cast<int32_t>(best + (broken ? b.orderBroken : b.orderBest));
+  return static_cast<int32_t>(best + static_cast<int32_t>(broken ? w[2] : w[1]));
 }
 
 std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
@@ -313,7 +314,6 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   idx->PatternsCovered = n;
   idx->MaxAppended = AppendLimit(n);
   idx->scored.assign((n + 63) / 64, 0);
-  idx->clauseBounds.assign(n, {});
   idx->keysBegin.assign(n, kNoKey);
   // An EXTRACT fragment can change a fact while the mode is scored; the
   // fact tests of such a mode are scored in their turn, as live.
@@ -591,7 +591,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
       if (p->next != kNoKey && !idx.Holding(p->next) && !best.CouldWin(p->boundWithoutNext, p->clause)) continue;
       if (!marks.Add(p->clause)) continue;
       const uint32_t i = p->clause;
-      if (!best.CouldWin(ClauseUpperBound(idx, i), i)) continue;
+      if (!best.CouldWin(ClauseUpperBound(idx, p->bounds), i)) continue;
       best.Offer(FixedPatternScore(*k.Patterns[i], &idx.keys[idx.keysBegin[i]], keys), i);
     }
   }
