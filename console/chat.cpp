@@ -1,5 +1,6 @@
 // varnex chat: a conversation with a brain on standard input and output.
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -15,10 +16,17 @@
 namespace varnex {
 namespace {
 
+// Answers on standard output are buffered, and written out when the program
+// is about to wait for input (see PipedInput), so that a conversation piped
+// through the program costs no system call per line; a program that drives
+// it line by line still has each answer before it sends the next line.
+// Standard error is written at once, after whatever standard output holds,
+// so that the two keep their order when they go to the same place.
 void PrintLine(std::FILE* f, const std::string& line) {
+  if (f != stdout) std::fflush(stdout);
   std::fwrite(line.data(), 1, line.size(), f);
   std::fputc('\n', f);
-  std::fflush(f);
+  if (f != stdout) std::fflush(f);
 }
 
 // The volition timer as the console runs it: a flag the input loop reads
@@ -75,11 +83,47 @@ void Guarded(Brain& brain, F&& f) {
   if (!result.Done()) PrintLine(stderr, "Error: " + result.message);
 }
 
-bool ReadPipedLine(std::string& line) {
-  if (!std::getline(std::cin, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
-}
+// Lines of standard input when it is not a terminal. Before it has to wait
+// for more input, it writes out what standard output holds.
+class PipedInput {
+ public:
+  bool Next(std::string& line) {
+    for (;;) {
+      const std::size_t nl = buffer_.find('\n', pos_);
+      if (nl != std::string::npos) {
+        line.assign(buffer_, pos_, nl - pos_);
+        pos_ = nl + 1;
+        break;
+      }
+      if (eof_) {
+        if (pos_ >= buffer_.size()) return false;
+        line.assign(buffer_, pos_, std::string::npos);
+        pos_ = buffer_.size();
+        break;
+      }
+      buffer_.erase(0, pos_);
+      pos_ = 0;
+      std::fflush(stdout);
+      char chunk[65536];
+      const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) {
+        if (gQuit) return false;
+        continue;
+      }
+      if (n <= 0)
+        eof_ = true;
+      else
+        buffer_.append(chunk, static_cast<std::size_t>(n));
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+
+ private:
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
 
 }  // namespace
 
@@ -139,6 +183,7 @@ int RunChat(const ConsoleOptions& options) {
   Guarded(brain, [&] { return brain.Start(); });
 
   std::string line;
+  PipedInput piped;
   while (!gQuit) {
     if (terminal) {
       auto got = terminal->ReadLine(
@@ -148,7 +193,7 @@ int RunChat(const ConsoleOptions& options) {
           [] { return gQuit != 0; });
       if (!got) break;
       line = *got;
-    } else if (!ReadPipedLine(line) || gQuit) {
+    } else if (!piped.Next(line) || gQuit) {
       break;
     }
     if (!terminal) PrintLine(stdout, "[user]: " + line);
@@ -159,6 +204,7 @@ int RunChat(const ConsoleOptions& options) {
   // on its own; its tick comes once a second as on a terminal. Ticks are a
   // full second apart even when one comes late, as a periodic timer's are.
   for (int second = 1; second <= options.idle && !gQuit; ++second) {
+    std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     if (timer.Running()) Guarded(brain, [&] { return brain.Tick(); });
   }

@@ -79,6 +79,16 @@ wait $pid; code=$?
 [ "$(cat "$tmp/out")" = "$(printf '[user]: spin\nError: Input stopped\n[user]: hello\n[Varnex]: hi')" ] ||
   fail "unexpected output after Ctrl-C: $(cat "$tmp/out")"
 
+# Driven line by line through pipes, each answer arrives before the next
+# line is sent (output is written out whenever the program waits).
+coproc CHAT { "$varnex" chat "$tmp/b.vlf" 2>&1; }
+echo hello >&"${CHAT[1]}"
+read -t 10 -r first <&"${CHAT[0]}" && read -t 10 -r second <&"${CHAT[0]}" ||
+  fail "an answer should arrive while the program waits for the next line"
+[ "$first $second" = "[user]: hello [Varnex]: hi" ] || fail "unexpected lines from a driven chat: $first / $second"
+exec {CHAT[1]}>&-
+wait "$CHAT_PID"
+
 # CR LF input lines lose their CR; the answer order holds with 2>&1.
 printf 'hello\r\n' | "$varnex" chat --seed 1 "$tmp/b.vlf" > "$tmp/out" 2>&1
 [ "$(cat "$tmp/out")" = "$(printf '[user]: hello\n[Varnex]: hi')" ] || fail "unexpected chat output: $(cat -A "$tmp/out")"
