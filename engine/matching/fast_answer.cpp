@@ -236,8 +236,8 @@ uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32
 
 // Lists a fixed pattern under each of its keys, with the bound of each
 // entry: the best score when none of the pattern's rarer keys holds.
-void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
-                   std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>& out) {
+template <class Out>
+void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause, Out&& out) {
   const uint32_t* keys = &idx.keys[idx.keysBegin[clause]];
   const std::size_t n = p.Fragments.size();
   // The pattern's distinct keys, rarest first, with what each can gain.
@@ -246,7 +246,8 @@ void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
     int64_t gain;      // found over absent, for all its fragments
     bool positional;   // one of its fragments reports a position
   };
-  std::vector<KeyGain> gains;
+  thread_local std::vector<KeyGain> gains;
+  gains.clear();
   int64_t best = 0;
   for (std::size_t j = 0; j < n; ++j) {
     const WordFragmentClass& f = *p.Fragments[j];
@@ -286,7 +287,7 @@ void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause,
       const bool alsoBroken = broken || gains[g + 1].positional;
       posting.boundWithoutNext = static_cast<int32_t>(best - gains[g + 1].gain + (alsoBroken ? orderBroken : orderBest));
     }
-    out.push_back({gains[g].key, posting});
+    out(gains[g].key, posting);
     // For the next key: this one is absent.
     best -= gains[g].gain;
     broken = broken || gains[g].positional;
@@ -356,15 +357,31 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     }
   }
   std::vector<uint32_t>().swap(lastHolder);
-  // Keys no pattern holds (the unused kind of a text) go last, unnumbered.
-  std::vector<uint32_t> byRarity;
-  for (uint32_t key = 0; key < allKeys; ++key)
-    if (holders[key] > 0) byRarity.push_back(key);
-  std::stable_sort(byRarity.begin(), byRarity.end(), [&](uint32_t a, uint32_t b) { return holders[a] < holders[b]; });
+  // Numbered by counting, rarest first, ties in order of first use; keys no
+  // pattern holds (the unused kind of a text) stay unnumbered.
   std::vector<uint32_t> number(allKeys, kNoKey);
-  for (uint32_t r = 0; r < byRarity.size(); ++r) number[byRarity[r]] = r;
-  const std::size_t usedKeys = byRarity.size();
-  std::vector<uint32_t>().swap(byRarity);
+  std::vector<uint32_t> postingsBegin;  // by number, once numbered
+  std::size_t usedKeys = 0;
+  {
+    uint32_t most = 0;
+    for (uint32_t h : holders) most = std::max(most, h);
+    std::vector<uint32_t> firstOfCount(static_cast<std::size_t>(most) + 2, 0);
+    for (uint32_t h : holders)
+      if (h > 0) ++firstOfCount[h + 1];
+    for (std::size_t c = 1; c < firstOfCount.size(); ++c) firstOfCount[c] += firstOfCount[c - 1];
+    usedKeys = firstOfCount.back();
+    postingsBegin.assign(usedKeys + 1, 0);
+    for (uint32_t key = 0; key < allKeys; ++key) {
+      if (holders[key] == 0) continue;
+      number[key] = firstOfCount[holders[key]]++;
+      postingsBegin[number[key] + 1] = holders[key];  // each holder lists the pattern once
+    }
+  }
+  uint64_t total = 0;
+  for (uint32_t h : holders) total += h;
+  if (total >= std::numeric_limits<uint32_t>::max()) throw std::length_error("mode too large");
+  std::vector<uint32_t>().swap(holders);
+  for (std::size_t key = 0; key < usedKeys; ++key) postingsBegin[key + 1] += postingsBegin[key];
   for (uint32_t& key : idx->keys)
     if (key != kNoKey) key = number[unified(key)];
   for (std::size_t t = 0; t < tests.size(); ++t) idx->brainTests.emplace_back(number[textKeys + t], std::move(tests[t]));
@@ -377,24 +394,25 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   }
   std::vector<uint32_t>().swap(number);
 
-  // The lists, by counting: entries of each key together, in mode order,
-  // then each list by falling bound (a stable sort keeps mode order).
-  std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>> entries;
-  for (uint32_t i : idx->byAbsentScore) ListUnderKeys(*idx, *k.Patterns[i], i, entries);
+  // The lists: each pattern's entries written in place (every key's count is
+  // known), in mode order, then each list by falling bound (a stable sort
+  // keeps mode order among equal bounds).
   idx->holding.assign((usedKeys + 63) / 64, 0);
-  idx->postingsBegin.assign(usedKeys + 1, 0);
-  for (const auto& e : entries) ++idx->postingsBegin[e.first + 1];
-  for (std::size_t key = 0; key < usedKeys; ++key) idx->postingsBegin[key + 1] += idx->postingsBegin[key];
-  if (entries.size() >= std::numeric_limits<uint32_t>::max()) throw std::length_error("mode too large");
-  idx->postings.resize(entries.size());
+  idx->postings.resize(postingsBegin.back());
   {
-    std::vector<uint32_t> next(idx->postingsBegin.begin(), idx->postingsBegin.end() - 1);
-    for (const auto& e : entries) idx->postings[next[e.first]++] = e.second;
+    std::vector<uint32_t> next(postingsBegin.begin(), postingsBegin.end() - 1);
+    for (uint32_t i : idx->byAbsentScore)
+      ListUnderKeys(*idx, *k.Patterns[i], i, [&](uint32_t key, const KnowledgeIndex::Posting& p) {
+        idx->postings[next[key]++] = p;
+      });
   }
-  std::vector<std::pair<uint32_t, KnowledgeIndex::Posting>>().swap(entries);
-  for (std::size_t key = 0; key < usedKeys; ++key)
-    std::stable_sort(idx->postings.begin() + idx->postingsBegin[key], idx->postings.begin() + idx->postingsBegin[key + 1],
-                     [](const KnowledgeIndex::Posting& a, const KnowledgeIndex::Posting& b) { return a.bound > b.bound; });
+  idx->postingsBegin.swap(postingsBegin);
+  for (std::size_t key = 0; key < usedKeys; ++key) {
+    auto first = idx->postings.begin() + idx->postingsBegin[key], last = idx->postings.begin() + idx->postingsBegin[key + 1];
+    if (last - first > 1)
+      std::stable_sort(first, last,
+                       [](const KnowledgeIndex::Posting& a, const KnowledgeIndex::Posting& b) { return a.bound > b.bound; });
+  }
 
   std::stable_sort(idx->byAbsentScore.begin(), idx->byAbsentScore.end(),
                    [&](uint32_t a, uint32_t b) { return absentScore[a] > absentScore[b]; });
