@@ -11,6 +11,7 @@
 #include "engine/cycle/input_cycle.h"
 #include "engine/language/reader.h"
 #include "engine/language/writer.h"
+#include "engine/matching/best_pattern.h"
 #include "engine/records/brain.h"
 #include "engine/records/type_names.h"
 #include "engine/template/word_database.h"
@@ -82,11 +83,17 @@ std::optional<std::string> Brain::CannotOpen(const std::string& path) {
 }
 
 RunResult Brain::ReadFile(const std::string& path) {
-  return Run([&] { LoadLanguageFile(*brain_, path); });
+  return Run([&] {
+    LoadLanguageFile(*brain_, path);
+    PrepareAnswering(*brain_);
+  });
 }
 
 RunResult Brain::ReadText(const std::vector<std::string>& lines) {
-  return Run([&] { LoadLanguageText(*brain_, lines); });
+  return Run([&] {
+    LoadLanguageText(*brain_, lines);
+    PrepareAnswering(*brain_);
+  });
 }
 
 std::vector<std::string> Brain::Text() {

@@ -47,6 +47,11 @@ BestPattern ChooseBestPattern(BrainClass& brain, KnowledgeClass& knowledge, cons
   return ScoreEveryPattern(brain, knowledge, input);
 }
 
+void PrepareAnswering(BrainClass& brain) {
+  if (!brain.FastPath) return;
+  for (auto& k : brain.Knowledge) PrepareIndex(*k);
+}
+
 void ResetVolition(KnowledgeClass& knowledge) {
   for (PatternClass* p : knowledge.VolitionMarked) p->LastVolition = 0;
   knowledge.VolitionMarked.clear();

@@ -19,6 +19,11 @@ struct BestPattern {
 
 BestPattern ChooseBestPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input);
 
+// Builds the indexes of the brain's modes, when the brain answers the fast
+// way: done once a brain is read, so that its first answer is as quick as
+// the others.
+void PrepareAnswering(BrainClass& brain);
+
 // After a mode answered, volition counts again from this input: every
 // pattern's LastVolition goes back to 0. Only the patterns on the mode's
 // VolitionMarked list can hold another value (SetLastVolition keeps it).

@@ -556,6 +556,8 @@ struct Best {
 
 }  // namespace
 
+void PrepareIndex(KnowledgeClass& knowledge) { IndexOf(knowledge); }
+
 bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& input, int& bestIndex,
                      int32_t& bestScore) {
   // A tag in the input makes its expansion depend on the brain: score the

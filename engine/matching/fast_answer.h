@@ -17,4 +17,8 @@ namespace varnex {
 bool FastBestPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input, int& bestIndex,
                      int32_t& bestScore);
 
+// Builds the mode's index now, if it is not current, so that the first
+// answer does not wait for it.
+void PrepareIndex(KnowledgeClass& knowledge);
+
 }  // namespace varnex
