@@ -238,7 +238,7 @@ uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32
 // entry: the best score when none of the pattern's rarer keys holds.
 template <class Out>
 void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause, Out&& out) {
-  const uint32_t* keys = &idx.keys[idx.keysBegin[clause]];
+  const uint32_t* keys = idx.keys.data() + idx.keysBegin[clause];
   const std::size_t n = p.Fragments.size();
   // The pattern's distinct keys, rarest first, with what each can gain.
   struct KeyGain {
@@ -595,7 +595,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
       continue;
     }
     const std::size_t fragments = k.Patterns[i]->Fragments.size();
-    const uint32_t* ks = &idx.keys[idx.keysBegin[i]];
+    const uint32_t* ks = idx.keys.data() + idx.keysBegin[i];
     if (std::any_of(ks, ks + fragments, [&](uint32_t key) { return key != kNoKey && keys.Holds(key); })) continue;
     best.Offer(idx.runScore[run], i);
     break;
@@ -604,15 +604,15 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
   // list as long as its bound can still win.
   ScoredMarks marks(idx);
   for (uint32_t key : keys.occurring) {
-    const KnowledgeIndex::Posting* p = &idx.postings[idx.postingsBegin[key]];
-    const KnowledgeIndex::Posting* end = &idx.postings[idx.postingsBegin[key + 1]];
+    const KnowledgeIndex::Posting* p = idx.postings.data() + idx.postingsBegin[key];
+    const KnowledgeIndex::Posting* end = idx.postings.data() + idx.postingsBegin[key + 1];
     for (; p != end && best.CouldWin(p->bound, p->clause); ++p) {
       // Two cheaper looks first: the clause's next key, then all its keys.
       if (p->next != kNoKey && !idx.Holding(p->next) && !best.CouldWin(p->boundWithoutNext, p->clause)) continue;
       if (!marks.Add(p->clause)) continue;
       const uint32_t i = p->clause;
       if (!best.CouldWin(ClauseUpperBound(idx, p->bounds), i)) continue;
-      best.Offer(FixedPatternScore(*k.Patterns[i], &idx.keys[idx.keysBegin[i]], keys), i);
+      best.Offer(FixedPatternScore(*k.Patterns[i], idx.keys.data() + idx.keysBegin[i], keys), i);
     }
   }
   if (previous) brain.LastFragmentName = previous->ObjectName;
