@@ -99,12 +99,17 @@ class KnowledgeIndex : public DerivedIndex {
   struct Posting {
     uint32_t clause;
     int32_t bound;
-    // The clause's next commoner key, and the bound when that key does not
-    // hold either: a cheap second look before the clause itself is read.
-    uint32_t next;
-    int32_t boundWithoutNext;
     uint32_t bounds;  // where the clause's bounding data begins
+    // The clause's next two commoner keys, what each would gain, and what
+    // the order term loses if a key that reports a position is absent: a
+    // cheap second look before the clause's own data is read. The gains
+    // are kept no larger than they are, so the look never bounds too low.
+    uint32_t next[2];
+    uint16_t gain[2];
+    uint16_t orderGap;
+    uint8_t flags;  // kBroken, kPositional << 0 or 1
   };
+  static constexpr uint8_t kBroken = 1, kPositional = 2;
   // Each fixed clause's distinct keys with what each can gain, and its best
   // score with every key holding: enough to bound it closely from the keys
   // that hold, before its records are read. One block of words per clause,
@@ -279,19 +284,34 @@ void ListUnderKeys(KnowledgeIndex& idx, const PatternClass& p, uint32_t clause, 
     idx.bounds.push_back(static_cast<uint32_t>(g.gain) | (g.positional ? 0x80000000u : 0u));
   }
   bool broken = false;  // a rarer positional key is absent
+  const auto small = [](int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 65535)); };
   for (std::size_t g = 0; g < gains.size(); ++g) {
     const int64_t bound = best + (broken ? orderBroken : orderBest);
-    KnowledgeIndex::Posting posting{clause, static_cast<int32_t>(bound), kNoKey, static_cast<int32_t>(bound), at};
-    if (g + 1 < gains.size()) {
-      posting.next = static_cast<uint32_t>(gains[g + 1].key);
-      const bool alsoBroken = broken || gains[g + 1].positional;
-      posting.boundWithoutNext = static_cast<int32_t>(best - gains[g + 1].gain + (alsoBroken ? orderBroken : orderBest));
+    KnowledgeIndex::Posting posting{clause, static_cast<int32_t>(bound), at, {kNoKey, kNoKey}, {0, 0},
+                                    small(orderBest - orderBroken), static_cast<uint8_t>(broken ? KnowledgeIndex::kBroken : 0)};
+    for (std::size_t n = 0; n < 2 && g + 1 + n < gains.size(); ++n) {
+      posting.next[n] = gains[g + 1 + n].key;
+      posting.gain[n] = small(gains[g + 1 + n].gain);
+      if (gains[g + 1 + n].positional) posting.flags |= static_cast<uint8_t>(KnowledgeIndex::kPositional << n);
     }
     out(gains[g].key, posting);
     // For the next key: this one is absent.
     best -= gains[g].gain;
     broken = broken || gains[g].positional;
   }
+}
+
+// A posting's bound, lowered by its next keys that do not hold.
+int64_t LooseBound(const KnowledgeIndex& idx, const KnowledgeIndex::Posting& p) {
+  int64_t bound = p.bound;
+  bool orderLost = false;
+  for (int n = 0; n < 2; ++n) {
+    if (p.next[n] == kNoKey || idx.Holding(p.next[n])) continue;
+    bound -= p.gain[n];
+    orderLost = orderLost || (p.flags & (KnowledgeIndex::kPositional << n));
+  }
+  if (orderLost && !(p.flags & KnowledgeIndex::kBroken)) bound -= p.orderGap;
+  return bound;
 }
 
 // The best score a fixed clause can reach with the keys that hold now.
@@ -607,8 +627,8 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
     const KnowledgeIndex::Posting* p = idx.postings.data() + idx.postingsBegin[key];
     const KnowledgeIndex::Posting* end = idx.postings.data() + idx.postingsBegin[key + 1];
     for (; p != end && best.CouldWin(p->bound, p->clause); ++p) {
-      // Two cheaper looks first: the clause's next key, then all its keys.
-      if (p->next != kNoKey && !idx.Holding(p->next) && !best.CouldWin(p->boundWithoutNext, p->clause)) continue;
+      // Two cheaper looks first: the clause's next keys, then all its keys.
+      if (!best.CouldWin(static_cast<int32_t>(LooseBound(idx, *p)), p->clause)) continue;
       if (!marks.Add(p->clause)) continue;
       const uint32_t i = p->clause;
       if (!best.CouldWin(ClauseUpperBound(idx, p->bounds), i)) continue;
