@@ -4,9 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <exception>
 #include <thread>
-#include <iostream>
 #include <unistd.h>
 
 #include "console/commands.h"

@@ -10,23 +10,9 @@ namespace varnex {
 
 namespace {
 
-// Scoring a big mode walks records spread over memory: a pattern, its list
-// of fragments, each fragment. Asking for those of the patterns a few steps
-// ahead hides most of the wait for memory; it changes nothing else.
-void PrefetchAhead(const KnowledgeClass& knowledge, std::size_t i) {
-  const std::size_t n = knowledge.Patterns.size();
-  if (i + 16 < n) __builtin_prefetch(knowledge.Patterns[i + 16].get());
-  if (i + 8 < n) __builtin_prefetch(knowledge.Patterns[i + 8]->Fragments.Storage());
-  if (i + 4 < n)
-    for (const auto& f : knowledge.Patterns[i + 4]->Fragments) __builtin_prefetch(f.get());
-  if (i + 2 < n)
-    for (const auto& f : knowledge.Patterns[i + 2]->Fragments) __builtin_prefetch(f->WordFrag.view().data());
-}
-
 BestPattern ScoreEveryPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
   BestPattern best;
   for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {
-    PrefetchAhead(knowledge, i);
     PatternClass& p = *knowledge.Patterns[i];
     const int32_t s = Score(brain, p, input);
     if (s > best.score) {  // in mode order, so a tie keeps the earlier pattern

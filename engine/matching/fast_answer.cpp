@@ -199,7 +199,8 @@ bool FixedScore(const PatternClass& p, bool brainTestsFixed, int32_t& absentScor
     hi += std::max(found, absent);
     if (lo < kMin || hi > kMax) return false;
     total += absent;
-    if (SearchesWithPosition(r) && !SearchKey(*f).empty()) position = 0;
+    // Trimming before or after upper-casing is the same: only a-z change.
+    if (SearchesWithPosition(r) && !TrimView(f->WordFrag.view()).empty()) position = 0;
     order = NextOrder(order, position);
   }
   const int64_t inOrder = OrderScore(kFirstPosition, p.OrderBonus, p.OrderPenalty);
@@ -462,9 +463,8 @@ KnowledgeIndex& IndexOf(KnowledgeClass& k) {
   return *idx;
 }
 
-// What the current input makes of the keys: which hold, and, for the texts
-// that occur, whether and where each is found as a word (looked up only
-// when a clause needs it).
+// What the current input makes of the keys: which hold, and where each word
+// key's text was found as a word.
 class KeysOfInput {
  public:
   KeysOfInput(BrainClass& brain, const KnowledgeClass& k, KnowledgeIndex& idx, std::string_view upper)
@@ -486,7 +486,6 @@ class KeysOfInput {
                                     : test.value == UpperCase(brain.GetFact(test.name));
       if (holds) Add(key);
     }
-    occurring.clear();
     for (const Entry& e : entries_) {
       occurring.push_back(e.key);
       idx.holding[e.key >> 6] |= uint64_t{1} << (e.key & 63);
@@ -521,15 +520,12 @@ class KeysOfInput {
     int32_t position = 0;  // where a word key's text was found as a word
   };
   void Add(uint32_t key) {
-    if (Find(key)) return;
-    entries_.push_back(Entry{key});
-    occurring.push_back(key);
+    if (!Find(key)) entries_.push_back(Entry{key});
   }
-  std::vector<uint32_t> notWords_;
-  Entry* Find(uint32_t key) const {
+  const Entry* Find(uint32_t key) const {
     // An input holds a few dozen keys at most: a linear search is quickest.
     for (const Entry& e : entries_)
-      if (e.key == key) return const_cast<Entry*>(&e);
+      if (e.key == key) return &e;
     return nullptr;
   }
   // The text of a key, from the first pattern listed under it.
@@ -545,6 +541,7 @@ class KeysOfInput {
   KnowledgeIndex& idx_;
   std::string_view upper_;
   std::vector<Entry> entries_;
+  std::vector<uint32_t> notWords_;  // word keys whose text occurs only inside other words
 };
 
 // A fixed pattern's score, from its keys: what Score gives it.

@@ -38,8 +38,6 @@ class OwnedList {
   ~OwnedList() { clear(); }
 
   std::size_t size() const noexcept { return block_ ? block_->size : 0; }
-  // Where the list keeps its entries, for a caller that prefetches memory.
-  const void* Storage() const noexcept { return block_; }
   bool empty() const noexcept { return size() == 0; }
   iterator begin() noexcept { return Items(); }
   iterator end() noexcept { return Items() + size(); }
