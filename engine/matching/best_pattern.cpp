@@ -12,9 +12,14 @@ namespace {
 
 BestPattern ScoreEveryPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input) {
   BestPattern best;
+  // An input without a tag is the same text for every pattern: upper-case
+  // it once for all of them.
+  const bool plain = input.find('^') == std::string::npos;
+  std::string upper;
+  const MatchText text = plain ? MatchText(input, upper) : MatchText("");
   for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i) {
     PatternClass& p = *knowledge.Patterns[i];
-    const int32_t s = Score(brain, p, input);
+    const int32_t s = plain ? ScorePlain(brain, p, text) : Score(brain, p, input);
     if (s > best.score) {  // in mode order, so a tie keeps the earlier pattern
       best.score = s;
       best.winner = &p;

@@ -3,6 +3,7 @@
 // fragment's name in LastFragmentName, which tags of later fragments read.
 #include "engine/matching/match.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "engine/records/navigation.h"
@@ -40,78 +41,40 @@ bool IsPlainKey(std::string_view word) {
   return true;
 }
 
-// The results of the word searches in one input. A mode's clauses search
-// the same common words thousands of times in the same input, and a short
-// word that occurs inside many other words costs a search of its own each
-// time; the search is a function of the word and the text only, so its
-// result is kept for as long as the input stays the same.
-class WordSearches {
- public:
-  bool Find(std::string_view W, const MatchText& in, int32_t& position) {
-    // An empty word is never found and leaves the position as it was, which
-    // is not a result to keep.
-    if (W.empty() || W.size() > kLongest) return FindUpperWord(W, in.upper, position);
-    if (in.generation != generation_) {
-      generation_ = in.generation;
-      ++stamp_;
-    }
-    Slot key{};
-    std::memcpy(key.word, W.data(), W.size());
-    key.length = static_cast<uint8_t>(W.size());
-    uint64_t h = 1469598103934665603ull;
-    for (char c : W) h = (h ^ static_cast<uint8_t>(c)) * 1099511628211ull;
-    for (std::size_t i = h & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
-      Slot& s = slots_[i];
-      if (s.stamp != stamp_) {
-        // Not searched yet in this input: search and keep the result. A
-        // table that fills up is simply cleared.
-        if (++used_ > kSlots / 2) {
-          ++stamp_;
-          used_ = 1;
-        }
-        key.stamp = stamp_;
-        int32_t p = position;
-        key.found = FindUpperWord(W, in.upper, p);
-        key.position = p;
-        s = key;
-        position = p;
-        return key.found;
-      }
-      if (s.length == key.length && std::memcmp(s.word, key.word, kLongest) == 0) {
-        position = s.position;
-        return s.found;
-      }
-    }
-  }
-
- private:
-  static constexpr std::size_t kLongest = 22;
-  static constexpr std::size_t kSlots = 1024;
-  struct Slot {
-    char word[kLongest];
-    uint8_t length;
-    bool found;
-    int32_t position;
-    uint32_t stamp;
-  };
-  Slot slots_[kSlots] = {};
-  uint32_t stamp_ = 1;
-  uint64_t generation_ = 0;
-  std::size_t used_ = 0;
-};
-
-bool FindInInput(std::string_view W, const MatchText& in, int32_t& position) {
-  thread_local WordSearches searches;
-  return searches.Find(W, in, position);
+// The fragment's search key, worked out once after each change of its word.
+uint32_t SearchKeyOf(BrainClass& brain, WordFragmentClass& f) {
+  if (f.SearchKey == SearchKeys::kExpands || brain.FragmentKeys.Holds(f.SearchKey)) return f.SearchKey;
+  const std::string_view word = f.WordFrag.view();
+  if (word.find('^') != std::string_view::npos) f.SearchKey = SearchKeys::kExpands;
+  else if (IsPlainKey(word)) f.SearchKey = brain.FragmentKeys.Intern(word);
+  else f.SearchKey = brain.FragmentKeys.Intern(Trim(UpperCase(word)));
+  return f.SearchKey;
 }
 
-bool WordInInput(BrainClass& brain, const WordFragmentClass& f, const MatchText& in, int32_t& position) {
-  const std::string_view word = f.WordFrag.view();
+// A search key in a plain input. The search is a function of the key and
+// the text only, so its result serves every fragment of the input that
+// holds the same key.
+bool FindKey(BrainClass& brain, uint32_t key, const MatchText& in, int32_t& position) {
+  SearchKeys::Result& r = brain.FragmentKeys.ResultFor(key);
+  if (r.generation != in.generation) {
+    const std::string_view W = brain.FragmentKeys.Key(key);
+    // An empty word is never found and leaves the position as it was, which
+    // is not a result to keep.
+    if (W.empty()) return FindUpperWord(W, in.upper, position);
+    r.found = FindUpperWord(W, in.upper, r.position);
+    r.generation = in.generation;
+  }
+  position = r.position;
+  return r.found;
+}
+
+bool WordInInput(BrainClass& brain, WordFragmentClass& f, const MatchText& in, int32_t& position) {
   // Texts without a tag expand to themselves: search them as they stand.
   if (in.plain) {
-    if (IsPlainKey(word)) return FindInInput(word, in, position);
-    if (word.find('^') == std::string_view::npos) return FindInInput(Trim(UpperCase(word)), in, position);
+    const uint32_t key = SearchKeyOf(brain, f);
+    if (key != SearchKeys::kExpands) return FindKey(brain, key, in, position);
   }
+  const std::string_view word = f.WordFrag.view();
   std::string expandedWord = ExpandForFragment(brain, f, word, in.text);
   std::string text = ExpandForFragment(brain, f, in.text, in.text);
   return FindWord(expandedWord, text, position);
@@ -165,18 +128,36 @@ int32_t FragmentScore(BrainClass& brain, WordFragmentClass& f, const MatchText& 
 
 }  // namespace
 
+namespace {
+// Names one upper-cased text among all those made in the process, so that
+// a remembered search result is never taken for another text's, whichever
+// thread or brain made it.
+uint64_t NextGeneration() {
+  static std::atomic<uint64_t> generations{0};
+  return generations.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+}  // namespace
+
 MatchText::MatchText(std::string_view input) : text(input), plain(input.find('^') == std::string_view::npos) {
   if (!plain) return;
-  // One input is searched by every fragment of the mode: upper-case it once.
+  // Clauses scored one by one in turn see the same input: upper-case it once.
   thread_local std::string original, upperCopy;
-  thread_local uint64_t inputs = 0;
-  if (input != original || inputs == 0) {
+  thread_local uint64_t made = 0;
+  if (input != original || made == 0) {
     original.assign(input);
     upperCopy = UpperCase(input);
-    ++inputs;
+    made = NextGeneration();
   }
   upper = upperCopy;
-  generation = inputs;
+  generation = made;
+}
+
+MatchText::MatchText(std::string_view input, std::string& upperBuffer)
+    : text(input), plain(input.find('^') == std::string_view::npos) {
+  if (!plain) return;
+  upperBuffer = UpperCase(input);
+  upper = upperBuffer;
+  generation = NextGeneration();
 }
 
 int32_t Match(BrainClass& brain, WordFragmentClass& fragment, const MatchText& input, int32_t& position) {

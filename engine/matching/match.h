@@ -17,10 +17,13 @@ int32_t Match(BrainClass& brain, WordFragmentClass& fragment, std::string_view i
 // no tag (then it expands to itself), and its upper-case form.
 struct MatchText {
   explicit MatchText(std::string_view input);
+  // The same, with the upper-case text kept in the caller's buffer: valid
+  // for as long as the buffer, however many other MatchTexts are made.
+  MatchText(std::string_view input, std::string& upperBuffer);
   std::string_view text;
   bool plain;
   std::string_view upper;  // when plain; valid until the next MatchText is made
-  uint64_t generation = 0;  // the same while the upper-case text stays the same
+  uint64_t generation = 0;  // names the upper-case text: the same only for the same text
 };
 int32_t Match(BrainClass& brain, WordFragmentClass& fragment, const MatchText& input, int32_t& position);
 

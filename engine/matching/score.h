@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/matching/match.h"
 #include "engine/matching/score_rules.h"
 #include "engine/records/brain.h"
 
@@ -13,6 +14,10 @@ namespace varnex {
 // The pattern's score: its fragments' scores plus the order bonus, or minus
 // the order penalty when the words were not found in fragment order.
 int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input);
+
+// The same for an input that holds no tag, made ready once for every
+// pattern it is scored against (input.plain must be true).
+int32_t ScorePlain(BrainClass& brain, PatternClass& pattern, const MatchText& input);
 
 // A step pattern's score: its fragments' scores; steps know no order.
 int32_t ScoreStepPattern(BrainClass& brain, StepPatternClass& stepPattern, std::string_view input);

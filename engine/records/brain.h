@@ -17,6 +17,7 @@
 #include "engine/records/records.h"
 #include "engine/base/host.h"
 #include "engine/records/collection.h"
+#include "engine/records/search_keys.h"
 
 namespace varnex {
 
@@ -102,6 +103,8 @@ class BrainClass final : public ObjectClass {
   // answer (as every failure of scoring does) instead of giving the empty
   // text, so that a clause is never scored on a text the tag never gave.
   int Scoring = 0;
+  // The words the fragments search for, kept once each.
+  SearchKeys FragmentKeys;
   // Called from the engine's safe points while an operation runs, at most
   // every 50 ms, with the seconds since it began: a front end that runs the
   // engine on its window thread can show that it is busy and offer Stop.

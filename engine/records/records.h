@@ -30,10 +30,19 @@ class WordFragmentClass final : public ObjectClass {
   PatternType Relation = PatternType::None;
   int32_t Bonus = 0;
   int32_t Penalty = 0;
+  // Which of the brain's search keys WordFrag stands for (search_keys.h),
+  // worked out when the fragment is first scored. Change WordFrag only
+  // through SetWord, which makes it be worked out again.
+  uint32_t SearchKey = 0;
   Text WordFrag;
   Text TheName;
   Text TheValue;
   ObjectClass* Owner = nullptr;  // PatternClass or StepPatternClass
+
+  void SetWord(std::string_view word) {
+    WordFrag = word;
+    SearchKey = 0;
+  }
 };
 
 // One task of a task-list response (TASK).

@@ -39,7 +39,7 @@ bool SetField(ObjectClass& record, const std::string& key, const std::string& va
       // Every fragment field may matter to how the mode scores.
       if (f.Owner && f.Owner->Kind == ObjectKind::Pattern) Touch(static_cast<PatternClass*>(f.Owner));
       if (key == "WORDFRAG") {
-        f.WordFrag = value;
+        f.SetWord(value);
         if (f.Relation == PatternType::Volition && f.Owner && f.Owner->Kind == ObjectKind::Pattern)
           static_cast<PatternClass*>(f.Owner)->VolitionWhen = VolitionIntervalOf(f.WordFrag);
       } else if (key == "RELATION") f.Relation = PatternTypeFromName(value);
