@@ -4,64 +4,119 @@
 #include "engine/matching/aho_corasick.h"
 
 #include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace varnex {
 namespace {
 
-inline uint64_t Mix(uint32_t parent, uint8_t b) {
-  uint64_t x = (static_cast<uint64_t>(parent) << 8) | b;
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdull;
-  x ^= x >> 33;
-  return x;
+// The first eight bytes of a key as a number that orders as the bytes do;
+// a shorter key is padded with zero bytes, which orders it before every
+// longer key it begins. Sorting on it first compares most keys in one step.
+uint64_t Prefix(std::string_view key) {
+  uint64_t v = 0;
+  for (std::size_t i = 0; i < 8; ++i) v = (v << 8) | (i < key.size() ? static_cast<uint8_t>(key[i]) : 0u);
+  return v;
+}
+
+struct Sorted {
+  uint64_t prefix;
+  uint32_t handle;
+};
+
+// A stable sort on the prefixes, a byte at a time from the last (a radix
+// sort: a million keys sort several times faster than by comparing them).
+// Bytes every key shares, such as a common first letter, cost no pass.
+void SortByPrefix(std::vector<Sorted>& keys) {
+  std::vector<Sorted> other(keys.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    std::size_t count[257] = {};
+    for (const Sorted& k : keys) ++count[((k.prefix >> shift) & 0xFF) + 1];
+    if (std::any_of(std::begin(count), std::end(count), [&](std::size_t c) { return c == keys.size(); })) continue;
+    for (std::size_t b = 1; b < 257; ++b) count[b] += count[b - 1];
+    for (const Sorted& k : keys) other[count[(k.prefix >> shift) & 0xFF]++] = k;
+    keys.swap(other);
+  }
 }
 
 }  // namespace
 
-AhoCorasick::AhoCorasick() : slots_(64), builderKey_(1, kNone), parent_(1, 0), label_(1, 0) {
+AhoCorasick::AhoCorasick() : pendingStart_(1, 0) {
   std::fill(std::begin(rootChild_), std::end(rootChild_), kNone);
 }
 
-uint32_t AhoCorasick::BuilderChild(uint32_t node, uint8_t b) const {
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t i = Mix(node, b) & mask;; i = (i + 1) & mask) {
-    const Slot& s = slots_[i];
-    if (s.child == 0) return kNone;
-    if (s.parent == node && label_[s.child] == b) return s.child;
-  }
-}
-
-void AhoCorasick::BuilderInsert(uint32_t parent, uint32_t child) {
-  if ((used_ + 1) * 4 > slots_.size() * 3) {  // at most three quarters full
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    used_ = 0;
-    for (const Slot& s : old)
-      if (s.child != 0) BuilderInsert(s.parent, s.child);
-  }
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t i = Mix(parent, label_[child]) & mask;
-  while (slots_[i].child != 0) i = (i + 1) & mask;
-  slots_[i] = Slot{parent, child};
-  ++used_;
-}
-
 uint32_t AhoCorasick::Add(std::string_view key) {
-  uint32_t node = 0;
-  for (char c : key) {
-    const uint8_t b = static_cast<uint8_t>(c);
-    uint32_t next = BuilderChild(node, b);
-    if (next == kNone) {
-      next = static_cast<uint32_t>(label_.size());
-      label_.push_back(b);
-      builderKey_.push_back(kNone);
-      parent_.push_back(node);
-      BuilderInsert(node, next);
-    }
-    node = next;
+  pending_.append(key);
+  pendingStart_.push_back(static_cast<uint32_t>(pending_.size()));
+  if (pending_.size() > std::numeric_limits<uint32_t>::max()) throw std::length_error("too many keys");
+  return static_cast<uint32_t>(pendingStart_.size() - 2);
+}
+
+std::vector<uint32_t> AhoCorasick::MakeTrie() {
+  const std::size_t handles = pendingStart_.size() - 1;
+  auto keyAt = [&](uint32_t h) {
+    return std::string_view(pending_).substr(pendingStart_[h], pendingStart_[h + 1] - pendingStart_[h]);
+  };
+  std::vector<Sorted> sorted(handles);
+  for (uint32_t h = 0; h < handles; ++h) sorted[h] = {Prefix(keyAt(h)), h};
+  SortByPrefix(sorted);
+  // Keys that share their first eight bytes are ordered by the rest; equal
+  // keys end up together, the first added first.
+  for (std::size_t i = 0; i < handles;) {
+    std::size_t j = i + 1;
+    while (j < handles && sorted[j].prefix == sorted[i].prefix) ++j;
+    if (j - i > 1)
+      std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(i), sorted.begin() + static_cast<std::ptrdiff_t>(j),
+                [&](const Sorted& a, const Sorted& b) {
+                  const int c = keyAt(a.handle).compare(keyAt(b.handle));
+                  return c != 0 ? c < 0 : a.handle < b.handle;
+                });
+    i = j;
   }
-  if (builderKey_[node] == kNone) builderKey_[node] = static_cast<uint32_t>(keyCount_++);
-  return builderKey_[node];
+
+  // Each key goes down the path it shares with the key before it (their
+  // common prefix) and adds nodes for the rest: siblings are thus made in
+  // the order of their bytes. A key is known by the handle that first added
+  // it until the keys are numbered.
+  std::vector<uint32_t> first(handles);  // the first handle of each handle's key
+  parent_.assign(1, 0);
+  label_.assign(1, 0);
+  builderKey_.assign(1, kNone);
+  std::vector<uint32_t> path(1, 0);  // the previous key's nodes, by depth
+  std::string_view previous;
+  for (std::size_t i = 0; i < handles; ++i) {
+    const std::string_view key = keyAt(sorted[i].handle);
+    std::size_t common = 0;
+    while (common < key.size() && common < previous.size() && key[common] == previous[common]) ++common;
+    if (i > 0 && common == key.size() && common == previous.size()) {
+      first[sorted[i].handle] = first[sorted[i - 1].handle];
+      continue;
+    }
+    path.resize(common + 1);
+    for (std::size_t d = common; d < key.size(); ++d) {
+      const uint32_t node = static_cast<uint32_t>(label_.size());
+      parent_.push_back(path.back());
+      label_.push_back(static_cast<uint8_t>(key[d]));
+      builderKey_.push_back(kNone);
+      path.push_back(node);
+    }
+    builderKey_[path.back()] = sorted[i].handle;
+    first[sorted[i].handle] = sorted[i].handle;
+    previous = key;
+  }
+  std::vector<Sorted>().swap(sorted);
+
+  // Keys numbered in the order they were first added.
+  std::vector<uint32_t> keyOf(handles);
+  keyCount_ = 0;
+  for (uint32_t h = 0; h < handles; ++h)
+    keyOf[h] = first[h] == h ? static_cast<uint32_t>(keyCount_++) : keyOf[first[h]];
+  for (uint32_t& k : builderKey_)
+    if (k != kNone) k = keyOf[k];
+  std::string().swap(pending_);
+  std::vector<uint32_t>().swap(pendingStart_);
+  return keyOf;
 }
 
 uint32_t AhoCorasick::Child(uint32_t node, uint8_t b) const {
@@ -82,13 +137,14 @@ void AhoCorasick::ReplaceKeys(const std::vector<uint32_t>& reports) {
     if (l.key != kNone) l.key = reports[l.key];
 }
 
-void AhoCorasick::Build() {
+std::vector<uint32_t> AhoCorasick::Build() {
+  std::vector<uint32_t> keyOf = MakeTrie();
   const std::size_t n = label_.size();
-  std::vector<Slot>().swap(slots_);
-  // The builder's children of each node, sorted by byte (counted by parent:
-  // a compact list instead of one vector per node): node p's children are
-  // children[start[p] .. start[p + 1]). Placing them moves each start[p] on
-  // to start[p + 1], so the starts are shifted back afterwards.
+  // The trie's children of each node (counted by parent: a compact list
+  // instead of one vector per node): node p's children are
+  // children[start[p] .. start[p + 1]), in the order they were made, which
+  // is the order of their bytes. Placing them moves each start[p] on to
+  // start[p + 1], so the starts are shifted back afterwards.
   std::vector<uint32_t> start(n + 1, 0), children(n > 0 ? n - 1 : 0);
   for (std::size_t c = 1; c < n; ++c) ++start[parent_[c] + 1];
   for (std::size_t i = 1; i <= n; ++i) start[i] += start[i - 1];
@@ -96,9 +152,6 @@ void AhoCorasick::Build() {
   for (std::size_t i = n; i > 0; --i) start[i] = start[i - 1];
   if (n > 0) start[0] = 0;
   std::vector<uint32_t>().swap(parent_);
-  for (std::size_t i = 0; i < n; ++i)
-    std::sort(children.begin() + start[i], children.begin() + start[i + 1],
-              [&](uint32_t a, uint32_t b) { return label_[a] < label_[b]; });
 
   // Breadth first from the root: the order lists old ids by new id. The
   // children of the node with new id v get the ids first_[v] onwards.
@@ -141,6 +194,7 @@ void AhoCorasick::Build() {
     const uint32_t fail = links_[v].fail;
     links_[v].output = links_[fail].key != kNone ? fail : links_[fail].output;
   }
+  return keyOf;
 }
 
 }  // namespace varnex

@@ -63,10 +63,14 @@ bool IsMarker(PatternType r) {
 bool HasTag(const Text& t) { return t.view().find('^') != std::string_view::npos; }
 
 // The text a fragment that searches looks for, as the search compares it;
-// empty when it can never be found.
-std::string SearchKey(const WordFragmentClass& f) {
-  if (f.Relation == PatternType::CustomSub) return UpperCase(f.WordFrag);
-  return Trim(UpperCase(f.WordFrag));
+// empty when it can never be found. Valid until the next call.
+std::string_view SearchKey(const WordFragmentClass& f) {
+  thread_local std::string key;
+  // Trimming before or after upper-casing is the same: only a-z change.
+  key.assign(f.Relation == PatternType::CustomSub ? f.WordFrag.view() : TrimView(f.WordFrag.view()));
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return key;
 }
 
 // A fact or state test, as a key: which fact and which value, or which
@@ -219,17 +223,20 @@ std::size_t AppendLimit(std::size_t covered) {
   return static_cast<std::size_t>(8 + 4 * std::sqrt(static_cast<double>(covered)));
 }
 
-// The key of each fragment of a fixed pattern, numbered as met: text t's
-// word key is 2t and its occurrence key 2t + 1; the brain tests, flagged,
+// The key of each fragment of a fixed pattern, numbered as met: the text
+// of automaton handle h gives the word key 2h and the occurrence key
+// 2h + 1 (until the automaton numbers the texts); the brain tests, flagged,
 // are numbered apart until all are known.
 constexpr uint32_t kBrainTestFlag = 0x80000000u;
 
 uint32_t FragmentKey(KnowledgeIndex& idx, std::unordered_map<std::string, uint32_t>& brainTestIds,
                      std::vector<BrainTest>& tests, const WordFragmentClass& f) {
   if (SearchesText(f.Relation)) {
-    const std::string key = SearchKey(f);
+    const std::string_view key = SearchKey(f);
     if (key.empty()) return kNoKey;
-    return 2 * idx.automaton.Add(key) + (f.Relation == PatternType::CustomSub ? 1 : 0);
+    const uint32_t handle = idx.automaton.Add(key);
+    if (handle >= kBrainTestFlag / 2) throw std::length_error("mode too large");
+    return 2 * handle + (f.Relation == PatternType::CustomSub ? 1 : 0);
   }
   if (!TestsBrain(f.Relation)) return kNoKey;
   auto [it, added] = brainTestIds.emplace(BrainTestKey(f), static_cast<uint32_t>(tests.size()));
@@ -344,6 +351,11 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
     for (const auto& f : k.Patterns[i]->Fragments) extracts = extracts || f->Relation == PatternType::Extract;
 
   std::vector<int32_t> absentScore(n, 0);
+  {
+    std::size_t fragments = 0;
+    for (std::size_t i = 0; i < n; ++i) fragments += k.Patterns[i]->Fragments.size();
+    idx->keys.reserve(fragments);
+  }
   std::unordered_map<std::string, uint32_t> brainTestIds;
   std::vector<BrainTest> tests;
   const WordFragmentClass* last = nullptr;
@@ -362,22 +374,34 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   }
   idx->lastFragment = last;
   std::unordered_map<std::string, uint32_t>().swap(brainTestIds);
+  // The automaton makes one text of equal keys: from handles to texts.
+  {
+    const std::vector<uint32_t> textOf = idx->automaton.Build();
+    for (uint32_t& key : idx->keys)
+      if (key != kNoKey && !(key & kBrainTestFlag)) key = 2 * textOf[key / 2] + key % 2;
+  }
 
   // Number the keys from the rarest: by how many patterns hold them.
   const std::size_t texts = idx->automaton.KeyCount(), textKeys = 2 * texts, allKeys = textKeys + tests.size();
   auto unified = [&](uint32_t key) { return key & kBrainTestFlag ? static_cast<uint32_t>(textKeys) + (key & ~kBrainTestFlag) : key; };
   std::vector<uint32_t> holders(allKeys, 0), lastHolder(allKeys, kNoKey);
+  std::size_t boundWords = 0;  // each clause's bounding block: 4 words, then 2 per distinct key
   for (uint32_t i : idx->byAbsentScore) {
+    boundWords += 4;
     for (uint32_t j = idx->keysBegin[i]; j < idx->keysBegin[i] + k.Patterns[i]->Fragments.size(); ++j) {
       if (idx->keys[j] == kNoKey) continue;
       const uint32_t key = unified(idx->keys[j]);
       if (lastHolder[key] != i) {
         lastHolder[key] = i;
         ++holders[key];
+        boundWords += 2;
       }
     }
   }
   std::vector<uint32_t>().swap(lastHolder);
+  // The index is the largest thing a big brain makes after its records:
+  // its arrays are made to measure rather than grown.
+  idx->bounds.reserve(boundWords);
   // Numbered by counting, rarest first, ties in order of first use; keys no
   // pattern holds (the unused kind of a text) stay unnumbered.
   std::vector<uint32_t> number(allKeys, kNoKey);
@@ -406,7 +430,6 @@ std::unique_ptr<KnowledgeIndex> Build(const KnowledgeClass& k) {
   for (uint32_t& key : idx->keys)
     if (key != kNoKey) key = number[unified(key)];
   for (std::size_t t = 0; t < tests.size(); ++t) idx->brainTests.emplace_back(number[textKeys + t], std::move(tests[t]));
-  idx->automaton.Build();
   idx->wordKey.resize(texts);
   idx->occurrenceKey.resize(texts);
   for (std::size_t t = 0; t < texts; ++t) {
@@ -533,7 +556,7 @@ class KeysOfInput {
     const uint32_t clause = idx_.postings[idx_.postingsBegin[key]].clause;
     const PatternClass& p = *k_.Patterns[clause];
     for (std::size_t j = 0; j < p.Fragments.size(); ++j)
-      if (idx_.keys[idx_.keysBegin[clause] + j] == key) return SearchKey(*p.Fragments[j]);
+      if (idx_.keys[idx_.keysBegin[clause] + j] == key) return std::string(SearchKey(*p.Fragments[j]));
     return {};
   }
 

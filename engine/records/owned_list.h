@@ -113,11 +113,12 @@ class OwnedList {
     return i;
   }
 
-  // Room for at least `needed` children: exact for the first two (most
-  // records have one or two children of a kind), then doubling.
+  // Room for at least `needed` children: exact up to eight (most records
+  // have a few children of a kind, and a block given up while a list grows
+  // serves the next list that grows past it), then doubling.
   void Grow(std::size_t needed) {
     if (needed > UINT32_MAX / 2) throw std::length_error("child list too long");
-    const std::size_t cap = needed <= 2 ? needed : std::max<std::size_t>(needed, Capacity() * 2);
+    const std::size_t cap = needed <= 8 ? needed : std::max<std::size_t>(needed, Capacity() * 2);
     auto* b = ::new (AllocateRecord(BlockBytes(cap))) Block{static_cast<uint32_t>(size()), static_cast<uint32_t>(cap)};
     value_type* to = Slots(b);
     value_type* from = Items();
