@@ -625,21 +625,30 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
 
   const std::string upper = UpperCase(input);
   KeysOfInput keys(brain, k, idx, upper);
-  // The best of the fixed patterns none of whose keys holds, first: its
-  // score is known in advance and sets the bar for the lists.
-  for (std::size_t j = 0, run = 0; j < idx.byAbsentScore.size(); ++j) {
-    while (idx.runEnd[run] <= j) ++run;
-    const uint32_t i = idx.byAbsentScore[j];
-    if (!best.CouldWin(idx.runScore[run], i)) {
-      if (idx.runScore[run] < best.score) break;
-      continue;
+  // The best of the fixed patterns none of whose keys holds: its score is
+  // known in advance and sets the bar for the lists. It is looked for
+  // first among a few patterns only: when the best absent scores belong to
+  // patterns whose keys do hold (a brain whose clauses all share the
+  // input's words), the lists set a bar that ends the search sooner.
+  std::size_t absentAt = 0, absentRun = 0;
+  bool absentDone = false;
+  auto bestAbsent = [&](std::size_t looks) {
+    for (; !absentDone && absentAt < idx.byAbsentScore.size() && looks > 0; ++absentAt, --looks) {
+      while (idx.runEnd[absentRun] <= absentAt) ++absentRun;
+      const uint32_t i = idx.byAbsentScore[absentAt];
+      const int32_t score = idx.runScore[absentRun];
+      if (!best.CouldWin(score, i)) {
+        if (score < best.score) absentDone = true;
+        continue;
+      }
+      const std::size_t fragments = k.Patterns[i]->Fragments.size();
+      const uint32_t* ks = idx.keys.data() + idx.keysBegin[i];
+      if (std::any_of(ks, ks + fragments, [&](uint32_t key) { return key != kNoKey && keys.Holds(key); })) continue;
+      best.Offer(score, i);
+      absentDone = true;
     }
-    const std::size_t fragments = k.Patterns[i]->Fragments.size();
-    const uint32_t* ks = idx.keys.data() + idx.keysBegin[i];
-    if (std::any_of(ks, ks + fragments, [&](uint32_t key) { return key != kNoKey && keys.Holds(key); })) continue;
-    best.Offer(idx.runScore[run], i);
-    break;
-  }
+  };
+  bestAbsent(64);
   // The fixed patterns some of whose keys hold, from the rarest key, each
   // list as long as its bound can still win.
   ScoredMarks marks(idx);
@@ -655,6 +664,7 @@ bool FastBestPattern(BrainClass& brain, KnowledgeClass& k, const std::string& in
       best.Offer(FixedPatternScore(*k.Patterns[i], idx.keys.data() + idx.keysBegin[i], keys), i);
     }
   }
+  bestAbsent(std::numeric_limits<std::size_t>::max());
   if (previous) brain.LastFragmentName = previous->ObjectName;
   bestIndex = best.winner;
   bestScore = best.score;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -70,24 +71,68 @@ std::function<void(BrainClass&)> Change(std::mt19937& rng, int clauses) {
   }
 }
 
+// Plays the brain both ways and reports the first line where they differ.
+void ExpectSameAnswers(const std::string& brain, const std::vector<std::string>& inputs,
+                       const std::vector<std::function<void(BrainClass&)>>& changes, int n) {
+  const test::Played reference = test::Play(brain, inputs, changes, false);
+  const test::Played fast = test::Play(brain, inputs, changes, true);
+  if (reference.log == fast.log) return;
+  std::size_t i = 0;
+  while (i < reference.log.size() && i < fast.log.size() && reference.log[i] == fast.log[i]) ++i;
+  ADD_FAILURE() << "brain " << n << " differs at log line " << i << ":\n  reference: "
+                << (i < reference.log.size() ? reference.log[i].substr(0, 300) : "(end)")
+                << "\n  fast:      " << (i < fast.log.size() ? fast.log[i].substr(0, 300) : "(end)");
+}
+
 TEST(RealisticDifferential, TheFastWayAnswersAsTheReference) {
   const int brains = VARNEX_DIFFERENTIAL_BRAINS / 250;  // 10, or 1 under the sanitizers
   for (int n = 0; n < brains; ++n) {
     const RealisticShape shape{1500 + 300 * n, static_cast<unsigned>(n + 1)};
-    const std::string brain = NamedBrain(shape);
     const std::vector<std::string> inputs = RealisticInputs(shape, 60);
     std::mt19937 rng(static_cast<unsigned>(n));
     std::vector<std::function<void(BrainClass&)>> changes;
     for (std::size_t i = 0; i < inputs.size(); ++i) changes.push_back(rng() % 4 == 0 ? Change(rng, shape.clauses) : nullptr);
-    const test::Played reference = test::Play(brain, inputs, changes, false);
-    const test::Played fast = test::Play(brain, inputs, changes, true);
-    if (reference.log == fast.log) continue;
-    std::size_t i = 0;
-    while (i < reference.log.size() && i < fast.log.size() && reference.log[i] == fast.log[i]) ++i;
-    FAIL() << "brain " << n << " differs at log line " << i << ":\n  reference: "
-           << (i < reference.log.size() ? reference.log[i].substr(0, 300) : "(end)")
-           << "\n  fast:      " << (i < fast.log.size() ? fast.log[i].substr(0, 300) : "(end)");
+    ExpectSameAnswers(NamedBrain(shape), inputs, changes, n);
   }
+}
+
+TEST(RealisticDifferential, ClausesThatAllShareTheInputsWords) {
+  // Hundreds of clauses over five words, so that the clauses with the best
+  // score when their words are absent are mostly ones whose words the input
+  // holds, and the clause that answers is often far down every list. In
+  // half the brains most fragments are NOT, so that the answer is often a
+  // clause none of whose words occurs, found after a long run of clauses
+  // whose words do.
+  const std::string words[] = {"WHAT", "IS", "THE", "TIME", "NOW"};
+  for (int n = 0; n < 6; ++n) {
+    const char* mostlyAnd[] = {"AND", "AND", "OR", "NOT", "CUSTOM"};
+    const char* mostlyNot[] = {"NOT", "NOT", "NOT", "NOT", "AND"};
+    const char* const* relations = n % 2 ? mostlyNot : mostlyAnd;
+    std::mt19937 rng(static_cast<unsigned>(100 + n));
+    std::ostringstream brain;
+    for (int c = 0; c < 300; ++c) {
+      brain << "For-Mode " << rng() % 30 << "," << rng() % 30 << "\n";
+      for (unsigned f = 0, count = 1 + rng() % (n % 2 ? 2 : 4); f < count; ++f)
+        brain << "  Fragment " << relations[rng() % 5] << "," << rng() % 40 << "," << rng() % 40 << ", {"
+              << words[rng() % 5] << "}, {}, {}\n";
+      brain << "  Response {answer " << c << "},Just Text,{},{}\n";
+    }
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 40; ++i) {
+      std::string input;
+      for (unsigned w = 0, count = rng() % (n % 2 ? 3 : 6); w < count; ++w) input += words[rng() % 5] + " ";
+      inputs.push_back(input + "please");
+    }
+    ExpectSameAnswers(brain.str(), inputs, std::vector<std::function<void(BrainClass&)>>(inputs.size()), n);
+  }
+  // The plainest such brain: a hundred clauses that lose when the input
+  // says WHAT, then the one that wins because it does not ask about WHAT.
+  std::string brain;
+  for (int c = 0; c < 100; ++c) brain += "For-Mode 0,0\n  Fragment NOT,0,0, {WHAT}, {}, {}\n  Response {no},Just Text,{},{}\n";
+  brain += "For-Mode 0,0\n  Fragment NOT,0,0, {TIME}, {}, {}\n  Response {yes},Just Text,{},{}\n";
+  const test::Played fast = test::Play(brain, {"what now"}, {nullptr}, true);
+  EXPECT_NE(std::find(fast.log.begin(), fast.log.end(), "out: yes"), fast.log.end());
+  ExpectSameAnswers(brain, {"what now", "now", "what time"}, {nullptr, nullptr, nullptr}, 6);
 }
 
 }  // namespace
