@@ -1,4 +1,4 @@
-// The two commands of the varnex program. Each returns the exit status.
+// The commands of the varnex program. Each returns the exit status.
 #pragma once
 
 #include <string>
@@ -13,5 +13,8 @@ bool BrainFileOpens(const std::string& path);
 int RunChat(const ConsoleOptions& options);
 int RunFmt(const ConsoleOptions& options);
 int RunWordDb(const ConsoleOptions& options);
+int RunCheck(const ConsoleOptions& options);    // check.cpp
+int RunTest(const ConsoleOptions& options);     // transcript_test.cpp
+int RunExplain(const ConsoleOptions& options);  // explain.cpp
 
 }  // namespace varnex

@@ -9,15 +9,23 @@ int main(int argc, char** argv) {
   // Dates and times follow the user's locale; numbers stay in the C locale.
   std::setlocale(LC_TIME, "");
   std::vector<std::string> args(argv + 1, argv + argc);
-  auto options = varnex::ParseOptions(args);
-  if (!options) {
-    std::fputs(varnex::kUsage, stderr);
+  const auto parsed = varnex::ParseOptions(args);
+  if (const auto* wrong = std::get_if<varnex::UsageError>(&parsed)) {
+    std::fprintf(stderr, "varnex: %s\n%s", wrong->message.c_str(), varnex::kUsage);
     return 2;
   }
-  switch (options->command) {
-    case varnex::ConsoleOptions::Command::Fmt: return varnex::RunFmt(*options);
-    case varnex::ConsoleOptions::Command::WordDbBuild:
-    case varnex::ConsoleOptions::Command::WordDbAsk: return varnex::RunWordDb(*options);
-    default: return varnex::RunChat(*options);
+  const auto& options = std::get<varnex::ConsoleOptions>(parsed);
+  using Command = varnex::ConsoleOptions::Command;
+  switch (options.command) {
+    case Command::Help: std::fputs(varnex::kUsage, stdout); return 0;
+    case Command::Version: std::fputs(varnex::kVersion, stdout); return 0;
+    case Command::Fmt: return varnex::RunFmt(options);
+    case Command::WordDbBuild:
+    case Command::WordDbAsk: return varnex::RunWordDb(options);
+    case Command::Check: return varnex::RunCheck(options);
+    case Command::Test: return varnex::RunTest(options);
+    case Command::Explain: return varnex::RunExplain(options);
+    case Command::Chat: break;
   }
+  return varnex::RunChat(options);
 }

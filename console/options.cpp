@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/text_file.h"
 
 namespace varnex {
@@ -32,72 +34,188 @@ std::optional<double> ReadSeconds(const std::string& v) {
 }  // namespace
 
 const char* const kUsage =
-    "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS]\n"
+    "usage: varnex chat [--seed N] [--trace] [--save FILE] [--idle SECONDS] [--commands]\n"
     "                   [--allow-programs] [--allow-libraries] [--words DIR] [--reference]\n"
     "                   [--time-limit SECONDS] [--value-limit BYTES] [--collection-limit MEMBERS] [BRAIN]\n"
+    "       varnex check [--json] [--strict] BRAIN...\n"
+    "       varnex test [--junit FILE] [--coverage] [--update] [--reference] TRANSCRIPT...\n"
+    "       varnex explain [--count N] [--clause NAME] [--seed N] BRAIN INPUT\n"
     "       varnex fmt BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
-    "       varnex worddb ask DIR QUESTION\n";
+    "       varnex worddb ask DIR QUESTION\n"
+    "       varnex --help | --version\n";
 
-std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args) {
-  if (args.empty()) return std::nullopt;
+const char* const kVersion = "varnex " VARNEX_VERSION "\n";
+
+namespace {
+
+using Parsed = std::variant<ConsoleOptions, UsageError>;
+
+UsageError Wrong(const std::string& argument, const std::string& what) { return {argument + ": " + what}; }
+
+bool IsHelp(const std::string& a) { return a == "--help" || a == "-h"; }
+
+// The options every command reads the same way: a value after the option.
+// Returns false when `a` is not one of them; sets `error` when it is and
+// its value is wrong.
+bool ValueOption(const std::vector<std::string>& args, std::size_t& i, ConsoleOptions& o,
+                 std::optional<UsageError>& error) {
+  const std::string& a = args[i];
+  static const char* const kValued[] = {"--seed",       "--save",        "--idle",           "--words", "--time-limit",
+                                        "--value-limit", "--collection-limit", "--junit", "--count",   "--clause"};
+  bool known = false;
+  for (const char* k : kValued) known = known || a == k;
+  if (!known) return false;
+  if (i + 1 >= args.size()) {
+    error = Wrong(a, "needs a value");
+    return true;
+  }
+  const std::string& v = args[++i];
+  if (a == "--time-limit") {
+    if (!(o.timeLimit = ReadSeconds(v))) error = Wrong(a, "\"" + v + "\" is not a number of seconds such as 10 or 0.5");
+  } else if (a == "--value-limit") {
+    // Below a kilobyte no brain could say anything useful.
+    o.valueLimit = ReadCount(v, std::size_t{1} << 40);
+    if (!o.valueLimit || *o.valueLimit < 1024) error = Wrong(a, "\"" + v + "\" is not a number of bytes from 1024");
+  } else if (a == "--collection-limit") {
+    if (!(o.collectionLimit = ReadCount(v, std::size_t{1} << 40))) error = Wrong(a, "\"" + v + "\" is not a count");
+  } else if (a == "--save") {
+    o.save = v;
+  } else if (a == "--words") {
+    o.words = v;
+  } else if (a == "--junit") {
+    o.junit = v;
+  } else if (a == "--clause") {
+    o.clause = v;
+  } else if (a == "--count") {
+    const auto n = ReadCount(v, 100000);
+    if (!n || *n == 0) error = Wrong(a, "\"" + v + "\" is not a count from 1");
+    else o.count = static_cast<int>(*n);
+  } else if (a == "--idle") {
+    const auto n = ReadCount(v, 999999);
+    if (!n) error = Wrong(a, "\"" + v + "\" is not a whole number of seconds");
+    else o.idle = static_cast<int>(*n);
+  } else {
+    if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 19)
+      error = Wrong(a, "\"" + v + "\" is not a whole number");
+    else
+      o.seed = std::stoull(v);
+  }
+  return true;
+}
+
+// The options and operands after a command word; `flags` are the switches
+// the command takes, `values` the valued options it takes.
+Parsed ParseCommand(const std::vector<std::string>& args, ConsoleOptions o, std::vector<std::string> flags,
+                    std::vector<std::string> values, std::vector<std::string>& positional) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (IsHelp(a)) {
+      o.command = ConsoleOptions::Command::Help;
+      return o;
+    }
+    if (a.starts_with("-") && a != "-") {
+      const bool isFlag = std::find(flags.begin(), flags.end(), a) != flags.end();
+      const bool isValue = std::find(values.begin(), values.end(), a) != values.end();
+      if (isFlag) {
+        if (a == "--trace") o.trace = true;
+        else if (a == "--reference") o.reference = true;
+        else if (a == "--allow-programs") o.allowPrograms = true;
+        else if (a == "--allow-libraries") o.allowLibraries = true;
+        else if (a == "--commands") o.commands = true;
+        else if (a == "--json") o.json = true;
+        else if (a == "--strict") o.strict = true;
+        else if (a == "--coverage") o.coverage = true;
+        else if (a == "--update") o.update = true;
+        continue;
+      }
+      if (isValue) {
+        std::optional<UsageError> error;
+        ValueOption(args, i, o, error);
+        if (error) return *error;
+        continue;
+      }
+      return Wrong(a, "not an option of varnex " + args[0]);
+    }
+    positional.push_back(a);
+  }
+  return o;
+}
+
+}  // namespace
+
+Parsed ParseOptions(const std::vector<std::string>& args) {
+  if (args.empty()) return UsageError{"a command is needed"};
   ConsoleOptions o;
-  std::vector<std::string> positional;
-  if (args[0] == "fmt") {
-    o.command = ConsoleOptions::Command::Fmt;
-    if (args.size() != 2 || args[1].starts_with("--")) return std::nullopt;
-    o.brain = args[1];
+  const std::string& command = args[0];
+  if (IsHelp(command)) {
+    o.command = ConsoleOptions::Command::Help;
     return o;
   }
-  if (args[0] == "worddb") {
-    if (args.size() != 4 || (args[1] != "build" && args[1] != "ask")) return std::nullopt;
+  if (command == "--version") {
+    o.command = ConsoleOptions::Command::Version;
+    return o;
+  }
+  std::vector<std::string> positional;
+  if (command == "fmt") {
+    o.command = ConsoleOptions::Command::Fmt;
+    Parsed p = ParseCommand(args, o, {}, {}, positional);
+    if (std::holds_alternative<UsageError>(p) || std::get<ConsoleOptions>(p).command == ConsoleOptions::Command::Help)
+      return p;
+    if (positional.size() != 1) return Wrong("fmt", "needs exactly one brain file");
+    std::get<ConsoleOptions>(p).brain = positional[0];
+    return p;
+  }
+  if (command == "worddb") {
+    if (args.size() > 1 && IsHelp(args[1])) {
+      o.command = ConsoleOptions::Command::Help;
+      return o;
+    }
+    if (args.size() < 2 || (args[1] != "build" && args[1] != "ask"))
+      return Wrong("worddb", "needs \"build SENTENCES DIR\" or \"ask DIR QUESTION\"");
+    if (args.size() != 4) return Wrong("worddb " + args[1], "needs exactly two operands");
     o.command = args[1] == "build" ? ConsoleOptions::Command::WordDbBuild : ConsoleOptions::Command::WordDbAsk;
     o.operands.assign(args.begin() + 2, args.end());
     return o;
   }
-  if (args[0] != "chat") return std::nullopt;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--trace") {
-      o.trace = true;
-    } else if (a == "--reference") {
-      o.reference = true;
-    } else if (a == "--allow-programs") {
-      o.allowPrograms = true;
-    } else if (a == "--allow-libraries") {
-      o.allowLibraries = true;
-    } else if (a == "--seed" || a == "--save" || a == "--idle" || a == "--words" || a == "--time-limit" ||
-               a == "--value-limit" || a == "--collection-limit") {
-      if (i + 1 >= args.size()) return std::nullopt;
-      const std::string& v = args[++i];
-      if (a == "--time-limit") {
-        if (!(o.timeLimit = ReadSeconds(v))) return std::nullopt;
-      } else if (a == "--value-limit") {
-        // Below a kilobyte no brain could say anything useful.
-        o.valueLimit = ReadCount(v, std::size_t{1} << 40);
-        if (!o.valueLimit || *o.valueLimit < 1024) return std::nullopt;
-      } else if (a == "--collection-limit") {
-        if (!(o.collectionLimit = ReadCount(v, std::size_t{1} << 40))) return std::nullopt;
-      } else if (a == "--save") {
-        o.save = v;
-      } else if (a == "--words") {
-        o.words = v;
-      } else if (a == "--idle") {
-        if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 6) return std::nullopt;
-        o.idle = std::stoi(v);
-      } else {
-        if (v.empty() || v.find_first_not_of("0123456789") != std::string::npos || v.size() > 19) return std::nullopt;
-        o.seed = std::stoull(v);
-      }
-    } else if (a.starts_with("--")) {
-      return std::nullopt;
-    } else {
-      positional.push_back(a);
-    }
+  if (command == "check") {
+    o.command = ConsoleOptions::Command::Check;
+    Parsed p = ParseCommand(args, o, {"--json", "--strict"}, {}, positional);
+    if (std::holds_alternative<UsageError>(p) || std::get<ConsoleOptions>(p).command == ConsoleOptions::Command::Help)
+      return p;
+    if (positional.empty()) return Wrong("check", "needs at least one brain file");
+    std::get<ConsoleOptions>(p).operands = positional;
+    return p;
   }
-  if (positional.size() > 1) return std::nullopt;
-  if (!positional.empty()) o.brain = positional[0];
-  return o;
+  if (command == "test") {
+    o.command = ConsoleOptions::Command::Test;
+    Parsed p = ParseCommand(args, o, {"--coverage", "--update", "--reference"}, {"--junit"}, positional);
+    if (std::holds_alternative<UsageError>(p) || std::get<ConsoleOptions>(p).command == ConsoleOptions::Command::Help)
+      return p;
+    if (positional.empty()) return Wrong("test", "needs at least one transcript file");
+    std::get<ConsoleOptions>(p).operands = positional;
+    return p;
+  }
+  if (command == "explain") {
+    o.command = ConsoleOptions::Command::Explain;
+    Parsed p = ParseCommand(args, o, {"--reference"}, {"--count", "--clause", "--seed"}, positional);
+    if (std::holds_alternative<UsageError>(p) || std::get<ConsoleOptions>(p).command == ConsoleOptions::Command::Help)
+      return p;
+    if (positional.size() != 2) return Wrong("explain", "needs a brain file and an input");
+    std::get<ConsoleOptions>(p).brain = positional[0];
+    std::get<ConsoleOptions>(p).input = positional[1];
+    return p;
+  }
+  if (command != "chat") return Wrong(command, "not a command of varnex");
+  o.command = ConsoleOptions::Command::Chat;
+  Parsed p = ParseCommand(args, o, {"--trace", "--reference", "--allow-programs", "--allow-libraries", "--commands"},
+                          {"--seed", "--save", "--idle", "--words", "--time-limit", "--value-limit", "--collection-limit"},
+                          positional);
+  if (std::holds_alternative<UsageError>(p) || std::get<ConsoleOptions>(p).command == ConsoleOptions::Command::Help)
+    return p;
+  if (positional.size() > 1) return Wrong(positional[1], "chat takes one brain file, and " + positional[0] + " is one already");
+  if (!positional.empty()) std::get<ConsoleOptions>(p).brain = positional[0];
+  return p;
 }
 
 namespace {

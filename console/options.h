@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace varnex {
 
 struct ConsoleOptions {
-  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk } command = Command::Chat;
+  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk, Check, Test, Explain, Help, Version } command = Command::Chat;
   std::optional<uint64_t> seed;
   bool trace = false;
   std::optional<std::string> save;
@@ -17,18 +18,36 @@ struct ConsoleOptions {
   bool reference = false;  // score every pattern, the reference way
   bool allowPrograms = false;
   bool allowLibraries = false;
+  bool commands = false;  // lines beginning with ':' are console commands even when piped
   std::optional<std::string> words;  // a word database to open at start
   // Run limits of the brain; unset ones keep the engine's defaults.
   std::optional<double> timeLimit;  // seconds per input, 0 for none
   std::optional<std::size_t> valueLimit;       // bytes
   std::optional<std::size_t> collectionLimit;  // members
-  std::vector<std::string> operands;  // of the worddb commands
+  // varnex check
+  bool json = false;
+  bool strict = false;
+  // varnex test
+  std::optional<std::string> junit;
+  bool coverage = false;
+  bool update = false;
+  // varnex explain
+  int count = 5;
+  std::string clause;
+  std::string input;
+  std::vector<std::string> operands;  // files of check and test, or of the worddb commands
   std::string brain;  // empty: the shipped demo brain
 };
 
-// Parses arguments (without the program name). Returns nullopt on bad usage.
-std::optional<ConsoleOptions> ParseOptions(const std::vector<std::string>& args);
+// What is wrong with the arguments, for the user: "ARGUMENT: what is wrong".
+struct UsageError {
+  std::string message;
+};
+
+// Parses arguments (without the program name).
+std::variant<ConsoleOptions, UsageError> ParseOptions(const std::vector<std::string>& args);
 extern const char* const kUsage;
+extern const char* const kVersion;
 
 // The demo brain and the word database shipped with the program.
 std::string DemoBrainPath();

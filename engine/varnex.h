@@ -32,6 +32,10 @@ using TextHandler = std::function<void(const std::string&)>;
 struct Handlers {
   TextHandler answer;         // each answer, as the brain gives it (possibly empty)
   TextHandler readerMessage;  // a problem in Language text, one message each
+  // The same messages with where they come from: the file as its path was
+  // given (empty for text given as lines) and the 1-based line (0 for a
+  // message about the whole file). A host sets this one or the one above.
+  std::function<void(const std::string& file, int line, const std::string& text)> readerMessageAt;
   TextHandler progress;       // progress of reading and writing
   // A failure of one tag or task (a division by zero, a value past its
   // limit): the run goes on. At most ten per run, then one notice.
@@ -100,6 +104,52 @@ class Brain {
   // ---- looking inside ----
   void Visit(BrainVisitor& visitor) const;
 
+  // The clauses that answered during the last call (Answer, Tick, Start or
+  // Stop), in the order they answered: a Submit This chain gives one for
+  // each cycle.
+  struct AnsweredBy {
+    bool step = false;     // a procedure step's clause, not a mode's
+    std::string owner;     // the mode's name, or the procedure's
+    std::string stepName;  // the step, for a step's clause
+    int number = 0;        // 1-based among the mode's (or step's) clauses
+    std::string name;      // its object name, if it has one
+    int32_t score = 0;
+  };
+  std::vector<AnsweredBy> Answered() const;
+
+  // Why an input would get the answer it would get: the clauses of the
+  // current mode scored as the answer scores them. Nothing in the brain
+  // changes (no fact set, no hit counted, no random draw taken); a fragment
+  // that calls an outside library calls it, as scoring does.
+  struct FragmentPart {
+    std::string relation;  // the relation's name
+    std::string text;      // what it looks for: its word, or the fact or state it tests
+    bool found = false;
+    int32_t score = 0;     // what it added
+    int32_t position = 0;  // where its word was found, for the relations that search one
+  };
+  struct ClausePart {
+    int number = 0;     // 1-based in the mode
+    std::string name;   // its object name, if it has one
+    std::vector<FragmentPart> fragments;
+    bool inOrder = true;
+    int32_t orderScore = 0;  // the order bonus, or minus the order penalty
+    int32_t total = 0;
+    std::string response;    // its first response's text, to know it by
+  };
+  struct Explanation {
+    std::string mode;        // the mode that would answer
+    std::string procedure;   // when a procedure runs, its name: the input goes to its step instead
+    std::vector<ClausePart> best;     // the best clauses, best first (on a tie, the earlier first)
+    std::optional<ClausePart> asked;  // the clause asked about, when one was and it exists
+    int clauses = 0;         // how many clauses the mode has
+    std::string why;         // why the winner wins, or why the clause asked about does not
+    std::string error;       // scoring itself failed (a score past 32 bits)
+  };
+  // `count` best clauses; `clause` names one (its object name, or "#N" for
+  // its number) to be told why it does not win.
+  Explanation Explain(const std::string& input, int count = 5, const std::string& clause = "");
+
  private:
   void Install();
   std::unique_ptr<BrainClass> brain_;
@@ -117,6 +167,7 @@ class BrainVisitor {
   };
   struct Response {
     std::string_view type, text, objectName;
+    uint32_t uses = 0;  // how often it was drawn to answer (responses only)
   };
 
   virtual ~BrainVisitor() = default;
@@ -140,6 +191,19 @@ class BrainVisitor {
   virtual void StateResponse(std::string_view /*state*/, std::string_view /*objectName*/) {}  // then responses, Leave
   virtual void Leave() {}
 };
+
+// ---- checking a brain's text ----
+// One thing the checker found, at a line of a file (line 0: the whole file).
+struct Finding {
+  std::string file;
+  int line = 0;
+  bool error = false;   // an error, or else a warning
+  std::string message;
+  std::string check;    // the check's short name, such as "reader" or "unknown-tag"
+};
+// Reads the brains as `varnex chat` would (INCLUDE followed) and checks
+// them; the findings come sorted by file and line.
+std::vector<Finding> CheckBrains(const std::vector<std::string>& paths);
 
 // ---- the process as a whole ----
 // Fixes the random generator's seed, so that a run repeats exactly.

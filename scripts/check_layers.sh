@@ -3,7 +3,8 @@
 # reaches inside the engine past its front door. The layers, bottom first:
 #   platform, engine/base, engine/records, engine/template, engine/language,
 #   engine/matching, engine/actions, engine/cycle, then the front door
-#   (engine/varnex.h, engine/varnex_c.h and their sources).
+#   (engine/varnex.h, engine/varnex_c.h and their sources, with the tools
+#   of engine/tools/ that are built on the layers beside it).
 # A file may include its own layer and the layers below it. The console and
 # the desktop may include, of the engine, only the front door.
 # Usage: scripts/check_layers.sh [ROOT]   (default: the repository)

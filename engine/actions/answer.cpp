@@ -14,6 +14,8 @@ void Answer(BrainClass& brain, KnowledgeClass& knowledge, const std::string& inp
     brain.Output("Sorry, I can't answer you because I don't know anything at all yet...");
   } else {
     if (brain.TraceOn) brain.Trace("[Score: " + std::to_string(best.score) + "]:  " + best.winner->ObjectName);
+    brain.Answered.push_back({false, std::string(knowledge.TheName), "", best.index + 1,
+                              std::string(best.winner->ObjectName), best.score});
     Respond(brain, *best.winner, input);
   }
   ResetVolition(knowledge);

@@ -31,6 +31,7 @@ void ExecuteStepPattern(BrainClass& brain, StepPatternClass& sp, const std::stri
   BrainClass::BusyScope busy(brain);
   if (sp.Responses.empty()) return;
   ResponseClass& r = *sp.Responses[RandomBelow(static_cast<uint32_t>(sp.Responses.size()))];
+  ++r.Uses;
   ResolveToString(brain, r, input);
   brain.LastStepPatternName = sp.ObjectName;
 }
@@ -40,17 +41,24 @@ namespace {
 void RunStep(BrainClass& brain, StepClass& step, const std::string& input) {
   int32_t best = kScoreFloor;
   StepPatternClass* winner = nullptr;
+  std::size_t at = 0;
   for (std::size_t i = 0; i < step.StepPatterns.size(); ++i) {
     int32_t s = ScoreStepPattern(brain, *step.StepPatterns[i], input);
     if (s > best) {
       best = s;
       winner = step.StepPatterns[i].get();
+      at = i;
     }
   }
-  if (winner)
+  if (winner) {
+    const ProcClass* proc = step.Owner;
+    brain.Answered.push_back({true, proc ? std::string(proc->TheName) : std::string(), std::string(step.TheName),
+                              static_cast<int>(at) + 1, std::string(winner->ObjectName), best});
     ExecuteStepPattern(brain, *winner, input);
-  else
+  }
+  else {
     brain.Output("There are no patterns for this procedure step!  I can not proceed!");
+  }
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ void Respond(BrainClass& brain, PatternClass& pattern, const std::string& input)
   }
   if (chosen->empty()) return;
   ResponseClass& r = *(*chosen)[RandomBelow(static_cast<uint32_t>(chosen->size()))];
+  ++r.Uses;
   ResolveToString(brain, r, input);
   brain.LastPatternName = pattern.ObjectName;
 }

@@ -65,3 +65,17 @@ uint32_t RandomBelow(uint32_t n) {
 }
 
 }  // namespace varnex
+
+namespace varnex {
+
+RandomState SaveRandomState() {
+  RandomState r{};
+  for (int i = 0; i < 4; ++i) r.words[i] = Gen().s[i];
+  return r;
+}
+
+void RestoreRandomState(const RandomState& state) {
+  for (int i = 0; i < 4; ++i) Gen().s[i] = state.words[i];
+}
+
+}  // namespace varnex

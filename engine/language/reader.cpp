@@ -64,12 +64,18 @@ class LanguageReader {
   void Progress(int count) {
     if (brain_.LanguageProgress && count % 10 == 0) brain_.LanguageProgress(std::to_string(count));
   }
-  void Message(const std::string& text) {
+  void Message(const std::string& text, int lineNo = 0) {
     if (brain_.ReaderMessage) brain_.ReaderMessage(text);
+    if (brain_.ReaderMessageAt) brain_.ReaderMessageAt(File(), lineNo, text);
   }
   void Fail(const char* error, int lineNo, const std::string& line) {
-    Message(error + std::to_string(lineNo));
-    Message(line);
+    Message(error + std::to_string(lineNo), lineNo);
+    Message(line, lineNo);
+  }
+  // The file being read, as its path was given; empty for lines.
+  const std::string& File() const {
+    static const std::string none;
+    return paths_.empty() ? none : paths_.back();
   }
   // One statement being executed: its line, number and fields.
   struct Statement {
@@ -110,6 +116,7 @@ class LanguageReader {
   BrainClass::BusyScope busy_;
   Registers reg_;
   std::vector<FileIdentity> reading_;  // files being read, outermost first
+  std::vector<std::string> paths_;     // their paths as given (lines read count as "")
   std::size_t includeDepth_ = 0;       // INCLUDE statements being read
   std::size_t includes_ = 0;           // included reads so far
 };
@@ -122,6 +129,11 @@ void LanguageReader::Reset() {
 
 void LanguageReader::ReadFile(const std::string& path) {
   Reset();
+  paths_.push_back(path);
+  struct Leave {
+    std::vector<std::string>& paths;
+    ~Leave() { paths.pop_back(); }
+  } leave{paths_};
   LineReader file;
   if (!file.Open(path)) {
     Message("Could not open file: " + path);
@@ -139,7 +151,7 @@ void LanguageReader::ReadFile(const std::string& path) {
     Progress(count);
     ++count;
     if (r == LineReader::Result::Error) {
-      Message("Error reading " + path + " at line " + std::to_string(count));
+      Message("Error reading " + path + " at line " + std::to_string(count), count);
       break;
     }
     Execute(line, count, state);
@@ -151,6 +163,11 @@ void LanguageReader::ReadFile(const std::string& path) {
 void LanguageReader::ReadLines(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   Reset();
+  paths_.push_back("");
+  struct Leave {
+    std::vector<std::string>& paths;
+    ~Leave() { paths.pop_back(); }
+  } leave{paths_};
   ReaderState state = ReaderState::Outside;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     Progress(static_cast<int>(i));
@@ -235,6 +252,7 @@ void LanguageReader::Execute(const std::string& line, int lineNo, ReaderState& s
     return t;
   }();
   if (const Function statement = kStatements[static_cast<std::size_t>(k)]) (this->*statement)(st);
+  if (brain_.StatementRead) brain_.StatementRead(File(), lineNo, line, Live(reg_.object));
 }
 
 void LanguageReader::Fact(Statement& st) {

@@ -23,6 +23,7 @@ BestPattern ScoreEveryPattern(BrainClass& brain, KnowledgeClass& knowledge, cons
     if (s > best.score) {  // in mode order, so a tie keeps the earlier pattern
       best.score = s;
       best.winner = &p;
+      best.index = static_cast<int>(i);
     }
   }
   return best;
@@ -34,7 +35,7 @@ BestPattern ChooseBestPattern(BrainClass& brain, KnowledgeClass& knowledge, cons
   int index = -1;
   int32_t score = kScoreFloor;
   if (brain.FastPath && FastBestPattern(brain, knowledge, input, index, score))
-    return {index >= 0 ? knowledge.Patterns[static_cast<std::size_t>(index)].get() : nullptr, score};
+    return {index >= 0 ? knowledge.Patterns[static_cast<std::size_t>(index)].get() : nullptr, score, index};
   return ScoreEveryPattern(brain, knowledge, input);
 }
 

@@ -15,6 +15,7 @@ namespace varnex {
 struct BestPattern {
   PatternClass* winner = nullptr;  // the first of the best, or none above the floor
   int32_t score = kScoreFloor;
+  int index = -1;  // the winner's place in its mode
 };
 
 BestPattern ChooseBestPattern(BrainClass& brain, KnowledgeClass& knowledge, const std::string& input);

@@ -75,6 +75,15 @@ class BrainClass final : public ObjectClass {
   // each, and its progress reports.
   TextHandler ReaderMessage;
   TextHandler LanguageProgress;
+  // For tools that report on a brain's text. ReaderMessageAt has each
+  // reader message with where it comes from: the file (empty for text given
+  // as lines) and the 1-based line (0 for a message about the whole file).
+  // StatementRead follows each statement line, failed or not, with the
+  // record the reader holds as current afterwards (the one a NAME-OBJECT
+  // line would name).
+  std::function<void(const std::string& file, int line, const std::string& text)> ReaderMessageAt;
+  std::function<void(const std::string& file, int line, const std::string& text, ObjectClass* current)>
+      StatementRead;
   // Answers through the index of each mode rather than by scoring every
   // pattern; the results are the same. Off for the reference behaviour.
   bool FastPath = true;
@@ -109,6 +118,21 @@ class BrainClass final : public ObjectClass {
   // every 50 ms, with the seconds since it began: a front end that runs the
   // engine on its window thread can show that it is busy and offer Stop.
   std::function<void(double seconds)> WhileBusy;
+
+  // The clauses that answered since the front end last cleared the list:
+  // a mode's clause or a procedure step's clause, by the name of its mode or
+  // procedure and its 1-based number there (a Submit This chain adds one
+  // for each cycle). Names and numbers rather than records, so that a clause
+  // deleted since leaves nothing to follow.
+  struct AnswerSource {
+    bool Step = false;      // a step clause of a procedure
+    std::string Owner;      // the mode's name, or the procedure's
+    std::string StepName;   // for a step clause, its step
+    int Number = 0;         // 1-based among its mode's or step's clauses
+    std::string Name;       // its object name, if it has one
+    int32_t Score = 0;
+  };
+  std::vector<AnswerSource> Answered;
 
   // ---- registries ----
   void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);

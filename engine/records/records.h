@@ -61,6 +61,9 @@ class ResponseClass final : public ObjectClass {
  public:
   ResponseClass() : ObjectClass(ObjectKind::Response) {}
   varnex::ResponseType ResponseType = varnex::ResponseType::None;
+  // How often the response was drawn to answer (for coverage reports; not
+  // part of the brain's text).
+  uint32_t Uses = 0;
   Text OutText;
   Text TheName;
   Text TheValue;

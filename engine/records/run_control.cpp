@@ -26,6 +26,7 @@ std::string SecondsText(double seconds) {
 
 void BrainClass::BeginRun() {
   NestedRuns = TasksRun = 0;
+  Answered.clear();
   errorsShown_ = 0;
   stopRequested_.store(false, std::memory_order_relaxed);
   runStart_ = lastBusyCall_ = MonotonicSeconds();
