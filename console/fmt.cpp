@@ -15,11 +15,18 @@ bool BrainFileOpens(const std::string& path) {
   return false;
 }
 
+std::string ReaderMessagePlace(const std::string& file, int line, const std::string& text) {
+  if (file.empty()) return text;
+  if (line <= 0) return file + ": " + text;
+  return file + ":" + std::to_string(line) + ": " + text;
+}
+
 int RunFmt(const ConsoleOptions& options) {
   if (!BrainFileOpens(options.brain)) return 1;
   Brain brain;
-  brain.On().readerMessage = [](const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
+  brain.On().readerMessageAt = [](const std::string& file, int line, const std::string& text) {
+    const std::string placed = ReaderMessagePlace(file, line, text);
+    std::fwrite(placed.data(), 1, placed.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
   };

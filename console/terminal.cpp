@@ -61,6 +61,12 @@ std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& 
   }
   waiting_ = false;
   rl_callback_handler_remove();
+  // Ctrl-D leaves the cursor after the prompt: end the line, so the shell's
+  // prompt comes back on a line of its own.
+  if (gDone && !gLine) {
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+  }
   return gLine;
 }
 

@@ -335,6 +335,8 @@ Brain::Explanation Brain::Explain(const std::string& input, int count, const std
     e.why = ClauseLabel(*winner) + " wins with " + std::to_string(winner->total) + ", the highest score.";
   if (!e.procedure.empty())
     e.why += " But the procedure " + e.procedure + " runs, so the input goes to its current step.";
+  else if (!b.DoBefore.empty())
+    e.why += " (Do-Before clauses answer first, and what they do may change this.)";
   return e;
 }
 

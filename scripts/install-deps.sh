@@ -5,7 +5,7 @@
 # Idempotent: when everything is present it does not touch apt at all.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
-  qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth)
+  qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth python3)
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

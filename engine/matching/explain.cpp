@@ -3,6 +3,8 @@
 // saved first and put back afterwards.
 #include "engine/matching/explain.h"
 
+#include <deque>
+
 #include "engine/base/numbers.h"
 #include "engine/base/random.h"
 #include "engine/matching/match.h"
@@ -15,8 +17,8 @@ namespace {
 
 // What scoring can change: facts (EXTRACT), the random generator (tags that
 // draw), the registers of last names, and the member caches of collections
-// (tags that read a member remember it for the input), and the list of
-// clauses that answered.
+// (tags that read a member remember it for the input), the list of clauses
+// that answered, and the input history and time the input is entered in.
 class Snapshot {
  public:
   explicit Snapshot(BrainClass& brain)
@@ -27,7 +29,9 @@ class Snapshot {
         lastFragment_(brain.LastFragmentName),
         lastPattern_(brain.LastPatternName),
         lastStepPattern_(brain.LastStepPatternName),
-        answered_(brain.Answered) {
+        answered_(brain.Answered),
+        inputs_(brain.InputHistory),
+        lastInput_(brain.LastInput) {
     for (const CollectionEntry& c : brain.Collections)
       caches_.push_back({c.Collection.get(), c.Collection->MemberCache, c.Collection->MemberCacheTime,
                          c.Collection->MemberSubCache, c.Collection->MemberSubCacheTime});
@@ -40,6 +44,8 @@ class Snapshot {
     brain_.LastPatternName = std::move(lastPattern_);
     brain_.LastStepPatternName = std::move(lastStepPattern_);
     brain_.Answered = std::move(answered_);
+    brain_.InputHistory = std::move(inputs_);
+    brain_.LastInput = lastInput_;
     // Scoring adds and removes no collection, so every one saved is still
     // registered.
     for (Cache& c : caches_) {
@@ -65,6 +71,8 @@ class Snapshot {
   RandomState random_;
   std::string lastFragment_, lastPattern_, lastStepPattern_;
   std::vector<BrainClass::AnswerSource> answered_;
+  std::deque<std::string> inputs_;
+  double lastInput_;
   std::vector<Cache> caches_;
 };
 
@@ -96,11 +104,15 @@ ClauseExplained ExplainClause(BrainClass& brain, PatternClass& pattern, std::siz
     FragmentExplained e;
     e.fragment = &f;
     e.score = s;
-    e.position = position != before ? position : 0;
+    const bool searches = f.Relation == PatternType::And || f.Relation == PatternType::Or ||
+                          f.Relation == PatternType::Not || f.Relation == PatternType::Custom ||
+                          f.Relation == PatternType::OutMatch;
     const int64_t ifFound = RelationScore(f.Relation, true, f.Bonus, f.Penalty);
     const int64_t ifAbsent = RelationScore(f.Relation, false, f.Bonus, f.Penalty);
-    // When both outcomes score alike, a position found tells them apart.
-    e.found = ifFound != ifAbsent ? s == ifFound : e.position > 0;
+    // When both outcomes score alike, the position the search reports tells
+    // them apart (an empty word leaves it as it was).
+    e.found = ifFound != ifAbsent ? s == ifFound : (searches && position > 0 && position != before);
+    e.position = searches && e.found ? position : 0;
     c.fragments.push_back(e);
   }
   c.inOrder = order != kOutOfOrder;
@@ -116,6 +128,10 @@ std::vector<ClauseExplained> ExplainMode(BrainClass& brain, KnowledgeClass& know
   // clauses that answered.
   Snapshot keep(brain);
   BrainClass::BusyScope busy(brain);
+  // The clauses see the input as an answer's would: entered in the input
+  // history, at a new input time.
+  brain.StampLastInput();
+  PushHistory(brain.InputHistory, input);
   std::vector<ClauseExplained> clauses;
   for (std::size_t i = 0; i < knowledge.Patterns.size(); ++i)
     clauses.push_back(ExplainClause(brain, *knowledge.Patterns[i], i, input));

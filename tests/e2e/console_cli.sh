@@ -96,7 +96,7 @@ printf 'hello\r\n' | "$varnex" chat --seed 1 "$tmp/b.vlf" > "$tmp/out" 2>&1
 # A directory is not a brain: a read error with a line number, not a crash.
 out=$("$varnex" chat "$tmp" </dev/null 2>&1); code=$?
 [ $code -eq 0 ] || fail "reading a directory should end normally, got $code"
-[ "$out" = "Error reading $tmp at line 1" ] || fail "unexpected message for a directory: $out"
+[ "$out" = "$tmp:1: Error reading $tmp at line 1" ] || fail "unexpected message for a directory: $out"
 # The word database builder and its questions.
 "$varnex" worddb build >/dev/null 2>&1; [ $? -eq 2 ] || fail "worddb without operands should exit 2"
 "$varnex" worddb build "$tmp/none.txt" "$tmp/db" >/dev/null 2>&1; [ $? -eq 1 ] || fail "worddb build of a missing file should exit 1"
