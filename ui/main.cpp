@@ -2,12 +2,15 @@
 // that word database first. With --tour DIR it opens the
 // brain, converses, opens each window and saves a picture of each into DIR,
 // then ends (for people who want to see the windows without a desktop).
+// --help and --version print and end before any window system is needed.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 #include <exception>
+#include <string>
 
 #include "engine/varnex.h"
 #include "ui/application.h"
@@ -64,19 +67,45 @@ int Tour(varnex::TForm1& w, const QString& dir) {
   return ok ? 0 : 1;
 }
 
+const char* const kUsage = "usage: varnex-desktop [--words DIR] [--tour DIR] [BRAIN]\n"
+                           "       varnex-desktop --help | --version\n";
+
+int Refuse(const std::string& argument, const std::string& what) {
+  std::fprintf(stderr, "varnex-desktop: %s: %s\n%s", argument.c_str(), what.c_str(), kUsage);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::fputs("varnex-desktop " VARNEX_VERSION "\n", stdout);
+      return 0;
+    }
+  }
+  // Qt takes its own options (-platform, -style...) out of argv here.
   QApplication app(argc, argv);
   varnex::SetUpApplication();
 
-  QStringList args = QApplication::arguments().mid(1);
-  QString tourDir, words;
-  while (args.size() >= 2 && args[0].startsWith(QLatin1String("--"))) {
-    if (args[0] == QLatin1String("--tour")) tourDir = args[1];
-    else if (args[0] == QLatin1String("--words")) words = args[1];
-    else break;
-    args = args.mid(2);
+  QString tourDir, words, brain;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--tour" || a == "--words") {
+      if (i + 1 >= argc) return Refuse(a, "needs a folder");
+      (a == "--tour" ? tourDir : words) = QString::fromLocal8Bit(argv[++i]);
+    } else if (a.size() > 1 && a[0] == '-') {
+      return Refuse(a, "not an option of varnex-desktop");
+    } else if (!brain.isEmpty()) {
+      return Refuse(a, "one brain file at a time");
+    } else {
+      brain = QString::fromLocal8Bit(argv[i]);
+    }
   }
   // The word database opens once, with the first folder it is given.
   if (!words.isEmpty()) varnex::OpenWordDatabase(varnex::FromDisplay(words));
@@ -84,7 +113,7 @@ int main(int argc, char** argv) {
   varnex::TForm1 window(dialogs, std::make_unique<varnex::SystemSpeaker>(),
                         varnex::FunctionKeys::IniPathFor(QCoreApplication::applicationFilePath()));
   window.show();
-  if (!args.isEmpty()) window.OpenPath(args[0]);
+  if (!brain.isEmpty()) window.OpenPath(brain);
   if (!tourDir.isEmpty()) return Tour(window, tourDir);
   try {
     return app.exec();
