@@ -18,7 +18,7 @@ class Session:
             os.execv(VARNEX, [VARNEX, "chat", "--seed", "1", *args, BRAIN])
         self.seen = b""
 
-    def read_until(self, text, seconds=10):
+    def read_until(self, text, seconds=30):
         """Reads output until `text` has appeared since the last call."""
         want = text.encode()
         deadline = time.time() + seconds
@@ -46,7 +46,7 @@ class Session:
             failures.append("%s: never saw %r; saw %r" % (what, text, self.seen[-400:]))
 
     def wait(self):
-        deadline = time.time() + 10
+        deadline = time.time() + 30
         while time.time() < deadline:
             pid, status = os.waitpid(self.pid, os.WNOHANG)
             if pid:
