@@ -13,11 +13,15 @@
 namespace varnex {
 namespace {
 
-// Findings that only list what a brain would do, such as the programs it
-// would start, are notes: they never change the exit status.
-bool IsNote(const Finding& f) { return !f.error && f.check == "runs-program"; }
-
-const char* Severity(const Finding& f) { return f.error ? "error" : IsNote(f) ? "note" : "warning"; }
+// Notes only list what a brain would do, such as the programs it would
+// start: they never change the exit status.
+const char* Severity(const Finding& f) {
+  switch (f.severity) {
+    case Finding::Severity::Error: return "error";
+    case Finding::Severity::Note: return "note";
+    default: return "warning";
+  }
+}
 
 std::string JsonString(const std::string& s) {
   std::string out = "\"";
@@ -50,7 +54,9 @@ int RunCheck(const ConsoleOptions& options) {
   if (options.json) out += "[";
   for (std::size_t i = 0; i < findings.size(); ++i) {
     const Finding& f = findings[i];
-    (f.error ? errors : IsNote(f) ? notes : warnings)++;
+    (f.severity == Finding::Severity::Error  ? errors
+     : f.severity == Finding::Severity::Note ? notes
+                                             : warnings)++;
     if (options.json) {
       out += i == 0 ? "\n  " : ",\n  ";
       out += "{\"file\": " + JsonString(f.file) + ", \"line\": " + std::to_string(f.line) +

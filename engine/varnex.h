@@ -195,9 +195,12 @@ class BrainVisitor {
 // ---- checking a brain's text ----
 // One thing the checker found, at a line of a file (line 0: the whole file).
 struct Finding {
+  // An error is a mistake; a warning, likely one; a note, something a
+  // reader of the brain should know (such as the programs it would run).
+  enum class Severity { Error, Warning, Note };
   std::string file;
   int line = 0;
-  bool error = false;   // an error, or else a warning
+  Severity severity = Severity::Warning;
   std::string message;
   std::string check;    // the check's short name, such as "reader" or "unknown-tag"
 };

@@ -65,7 +65,7 @@ void CheckBrain(const std::string& path, std::vector<Finding>& findings, std::ve
       message.resize(message.size() - suffix.size());
       echoNext = true;
     }
-    findings.push_back({file, line, true, message, "reader"});
+    findings.push_back({file, line, Finding::Severity::Error, message, "reader"});
   };
   brain.StatementRead = [&](const std::string& file, int line, const std::string& text, ObjectClass* current) {
     if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
@@ -96,7 +96,7 @@ void CheckBrain(const std::string& path, std::vector<Finding>& findings, std::ve
     check::CheckNames(ctx);
     check::CheckClauses(ctx);
   } catch (const std::exception& e) {
-    findings.push_back({path, 0, true, std::string("checking stopped: ") + e.what(), "reader"});
+    findings.push_back({path, 0, Finding::Severity::Error, std::string("checking stopped: ") + e.what(), "reader"});
   }
 }
 
@@ -175,7 +175,7 @@ std::vector<Finding> CheckBrainFiles(const std::vector<std::string>& paths) {
   });
   // A file that two brains include gives its findings twice.
   auto same = [](const Finding& a, const Finding& b) {
-    return a.file == b.file && a.line == b.line && a.error == b.error && a.message == b.message && a.check == b.check;
+    return a.file == b.file && a.line == b.line && a.severity == b.severity && a.message == b.message && a.check == b.check;
   };
   std::vector<Finding> unique;
   for (auto& f : findings) {

@@ -34,7 +34,13 @@ Location Context::Where(const ObjectClass* record) const {
 }
 
 void Context::Report(const Location& at, bool error, std::string message, const char* check) {
-  findings_.push_back({at.file, at.line, error, std::move(message), check});
+  findings_.push_back({at.file, at.line, error ? Finding::Severity::Error : Finding::Severity::Warning,
+                       std::move(message), check});
+}
+
+void Context::Note(const ObjectClass* at, std::string message, const char* check) {
+  const Location where = Where(at);
+  findings_.push_back({where.file, where.line, Finding::Severity::Note, std::move(message), check});
 }
 
 namespace {

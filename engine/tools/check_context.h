@@ -100,6 +100,8 @@ class Context {
   // Where a record was read; line 0 of the first file when it is unknown.
   Location Where(const ObjectClass* record) const;
   void Report(const Location& at, bool error, std::string message, const char* check);
+  // Something a reader of the brain should know, not a mistake.
+  void Note(const ObjectClass* at, std::string message, const char* check);
   void Report(const ObjectClass* at, bool error, std::string message, const char* check) {
     Report(Where(at), error, std::move(message), check);
   }

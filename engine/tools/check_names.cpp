@@ -127,12 +127,11 @@ void CheckUse(Context& ctx, NameCheck& need, const Use& u) {
       break;
     }
     case ResponseType::Action:
-      ctx.Report(u.record, false, Cat({"runs the program: ", name}), "runs-program");
+      ctx.Note(u.record, Cat({"runs the program: ", name}), "runs-program");
       break;
     case ResponseType::CallDLL:
-      ctx.Report(u.record, false,
-                 Cat({"calls the function ", Quoted(*u.value), " of the library ", Quoted(name)}),
-                 "runs-program");
+      ctx.Note(u.record, Cat({"calls the function ", Quoted(*u.value), " of the library ", Quoted(name)}),
+               "runs-program");
       break;
     default: break;
   }
@@ -158,9 +157,8 @@ void CheckFragment(Context& ctx, NameCheck& need, const WordFragmentClass& f) {
                   Cat({PatternTypeName(f.Relation), " of ", Quoted(f.TheName), ": no collection has that name"}));
       break;
     case PatternType::External:
-      ctx.Report(&f, false,
-                 Cat({"scores with the function ", Quoted(f.TheName), " of the library ", Quoted(f.WordFrag)}),
-                 "runs-program");
+      ctx.Note(&f, Cat({"scores with the function ", Quoted(f.TheName), " of the library ", Quoted(f.WordFrag)}),
+               "runs-program");
       break;
     default: break;
   }
