@@ -40,6 +40,13 @@ std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& 
   rl_callback_handler_install(prompt_.c_str(), OnLine);
   waiting_ = true;
   while (!gDone) {
+    // A signal that came before select() began would not interrupt it: look
+    // first, so that Ctrl-C at the prompt is never lost (select wakes at
+    // least once a second to look again).
+    if (interrupted && interrupted()) {
+      std::fputc('\n', stdout);
+      break;
+    }
     fd_set fds;
     FD_ZERO(&fds);
     FD_SET(STDIN_FILENO, &fds);
@@ -47,10 +54,6 @@ std::optional<std::string> TerminalInput::ReadLine(const std::function<void()>& 
     int r = select(STDIN_FILENO + 1, &fds, nullptr, nullptr, &tv);
     if (r < 0) {
       if (errno != EINTR) break;
-      if (interrupted && interrupted()) {
-        std::fputc('\n', stdout);
-        break;
-      }
       continue;
     }
     if (r == 0) {
