@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, and runs each for a while:
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
 # SECONDS per target (default 60); targets: fast_path langfile_roundtrip
-# expand_tags input_cycle (default all). Each target's working corpus grows
+# expand_tags input_cycle check (default all). Each target's working corpus grows
 # in build-fuzz/corpus/TARGET across runs; tests/fuzz/corpus/TARGET (seeds)
 # and tests/fuzz/regressions/TARGET (inputs that once failed) are read,
 # never written. An input that crashes, trips a sanitizer, leaks, breaks the
@@ -16,7 +16,7 @@ root=$PWD
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fast_path langfile_roundtrip expand_tags input_cycle)
+[ ${#targets[@]} -gt 0 ] || targets=(fast_path langfile_roundtrip expand_tags input_cycle check)
 
 bash scripts/install-deps.sh fuzz
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEX_FUZZ=ON \

@@ -37,8 +37,7 @@ class Snapshot {
                          c.Collection->MemberSubCache, c.Collection->MemberSubCacheTime});
   }
   ~Snapshot() {
-    brain_.FactNames = std::move(factNames_);
-    brain_.FactValues = std::move(factValues_);
+    brain_.ReplaceFacts(std::move(factNames_), std::move(factValues_));
     RestoreRandomState(random_);
     brain_.LastFragmentName = std::move(lastFragment_);
     brain_.LastPatternName = std::move(lastPattern_);

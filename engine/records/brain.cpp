@@ -63,6 +63,14 @@ void BrainClass::AddFact(std::string_view name, std::string_view value) {
   FactValues.emplace_back(value);
 }
 
+void BrainClass::ReplaceFacts(std::vector<std::string> names, std::vector<std::string> values) {
+  FactNames = std::move(names);
+  FactValues = std::move(values);
+  factIndex_.clear();
+  // The first of equal names is the one lookups find, as when they were added.
+  for (std::size_t i = 0; i < FactNames.size(); ++i) factIndex_.emplace(UpperCase(FactNames[i]), static_cast<int>(i));
+}
+
 void BrainClass::AddCollection(std::string_view name, std::unique_ptr<DataCollectionClass> collection) {
   if (name.empty()) {
     KeepUnattached(std::move(collection));

@@ -138,6 +138,9 @@ class BrainClass final : public ObjectClass {
   void AddKnowledge(std::string_view name, std::unique_ptr<KnowledgeClass> knowledge);
   void AddState(std::string_view name);
   void AddFact(std::string_view name, std::string_view value);
+  // Puts back a whole set of facts saved earlier (FactNames and FactValues
+  // as they were), with the index that finds them by name.
+  void ReplaceFacts(std::vector<std::string> names, std::vector<std::string> values);
   void AddCollection(std::string_view name, std::unique_ptr<DataCollectionClass> collection);
   void AddProc(std::string_view name, std::unique_ptr<ProcClass> proc);
   void PushProcCall();

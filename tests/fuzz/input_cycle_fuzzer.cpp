@@ -9,6 +9,10 @@
 // crash, a sanitizer report, a leak, a hang past libFuzzer's -timeout) is a
 // finding.
 //
+// Before each input, the current mode explains it: that must leave the
+// brain exactly as it was (its whole state dump), whatever the clauses do
+// while they are scored, and even when scoring fails.
+//
 // The brain may not start programs or load libraries: no AskPermission
 // handler is installed, so the engine refuses them. The files it writes or
 // reads (Log This, Save and Load Collection, INCLUDE, the word database)
@@ -21,6 +25,8 @@
 
 #include "engine/cycle/input_cycle.h"
 #include "engine/base/random.h"
+#include "engine/matching/explain.h"
+#include "engine/records/state_dump.h"
 #include "engine/template/word_database.h"
 #include "fuzz/fuzz_support.h"
 #include "engine/language/reader.h"
@@ -66,6 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Guarded([&] { StartVolition(brain); });
   for (std::size_t i = 1; i < parts.size(); ++i) {
     clock.Advance(1.0 / 86400);
+    if (KnowledgeClass* mode = brain.CurrentKnowledge()) {
+      const std::string before = DumpState(brain);
+      Guarded([&] { ExplainMode(brain, *mode, parts[i]); });
+      const std::string after = DumpState(brain);
+      if (after != before) fuzz::Fail("explaining changed the brain", {before}, {after});
+    }
     Guarded([&] { ProcessInput(brain, parts[i]); });
   }
   clock.Advance(1.0 / 24);

@@ -33,6 +33,14 @@ TEST(Explain, GivesTheAnswersOwnNumbersAndChangesNothing) {
     const std::string before = DumpState(brain);
     const std::vector<ClauseExplained> all = ExplainMode(brain, mode, input);
     EXPECT_EQ(DumpState(brain), before) << input;
+    // The facts are found by name as before: a fact the EXTRACT set while
+    // explaining is gone from the index too, and can be set anew.
+    EXPECT_EQ(brain.GetFact("who"), "#") << input;
+    brain.AddFact("who", "Bo");
+    EXPECT_EQ(brain.GetFact("who"), "Bo") << input;
+    EXPECT_EQ(brain.FactNames.size(), brain.FactValues.size());
+    EXPECT_EQ(brain.GetFact("pet"), "cat");
+    brain.ReplaceFacts({"pet"}, {"cat"});
     // The generator is where it was: the next draw is the one it would have been.
     const uint32_t drawn = RandomBelow(1000000);
     FixRandomSeed(7);
