@@ -20,5 +20,6 @@ int RunWordDb(const ConsoleOptions& options);
 int RunCheck(const ConsoleOptions& options);    // check.cpp
 int RunTest(const ConsoleOptions& options);     // transcript_test.cpp
 int RunExplain(const ConsoleOptions& options);  // explain.cpp
+int RunImport(const ConsoleOptions& options);   // import.cpp
 
 }  // namespace varnex

@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     case Command::Check: return varnex::RunCheck(options);
     case Command::Test: return varnex::RunTest(options);
     case Command::Explain: return varnex::RunExplain(options);
+    case Command::Import: return varnex::RunImport(options);
     case Command::Chat: break;
   }
   return varnex::RunChat(options);

@@ -41,6 +41,8 @@ const char* const kUsage =
     "       varnex test [--junit FILE] [--coverage] [--update] [--reference] TRANSCRIPT...\n"
     "       varnex explain [--count N] [--clause NAME] [--seed N] BRAIN INPUT\n"
     "       varnex fmt BRAIN\n"
+    "       varnex import aiml [--report FILE] [--bot NAME=VALUE]... [--bot-properties FILE]\n"
+    "                          FILE_OR_FOLDER... -o BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
     "       varnex worddb ask DIR QUESTION\n"
     "       varnex --help | --version\n";
@@ -142,6 +144,50 @@ Parsed ParseCommand(const std::vector<std::string>& args, ConsoleOptions o, std:
   return o;
 }
 
+// varnex import aiml: its own options, some of them repeatable.
+Parsed ParseImport(const std::vector<std::string>& args) {
+  ConsoleOptions o;
+  o.command = ConsoleOptions::Command::Import;
+  if (args.size() > 1 && IsHelp(args[1])) {
+    o.command = ConsoleOptions::Command::Help;
+    return o;
+  }
+  if (args.size() < 2 || args[1] != "aiml")
+    return Wrong("import", args.size() < 2 ? "needs a format: varnex import aiml FILE... -o BRAIN"
+                                           : "\"" + args[1] + "\" is not a format it reads; it reads aiml");
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (IsHelp(a)) {
+      o.command = ConsoleOptions::Command::Help;
+      return o;
+    }
+    const bool valued = a == "-o" || a == "--output" || a == "--report" || a == "--bot" || a == "--bot-properties";
+    if (valued) {
+      if (i + 1 >= args.size()) return Wrong(a, "needs a value");
+      const std::string& v = args[++i];
+      if (a == "-o" || a == "--output") {
+        if (v.empty()) return Wrong(a, "needs a file name");
+        o.output = v;
+      } else if (a == "--report") {
+        o.report = v;
+      } else if (a == "--bot-properties") {
+        o.botProperties = v;
+      } else {
+        const std::size_t eq = v.find('=');
+        if (eq == std::string::npos || eq == 0)
+          return Wrong(a, "\"" + v + "\" is not NAME=VALUE, such as name=Alice");
+        o.bot.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+      }
+      continue;
+    }
+    if (a.starts_with("-") && a != "-") return Wrong(a, "not an option of varnex import aiml");
+    o.operands.push_back(a);
+  }
+  if (o.operands.empty()) return Wrong("import aiml", "needs at least one AIML file or folder");
+  if (o.output.empty()) return Wrong("import aiml", "needs -o BRAIN, the brain to write");
+  return o;
+}
+
 }  // namespace
 
 Parsed ParseOptions(const std::vector<std::string>& args) {
@@ -206,6 +252,7 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     std::get<ConsoleOptions>(p).input = positional[1];
     return p;
   }
+  if (command == "import") return ParseImport(args);
   if (command != "chat") return Wrong(command, "not a command of varnex");
   o.command = ConsoleOptions::Command::Chat;
   Parsed p = ParseCommand(args, o, {"--trace", "--reference", "--allow-programs", "--allow-libraries", "--commands"},

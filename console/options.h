@@ -10,7 +10,8 @@
 namespace varnex {
 
 struct ConsoleOptions {
-  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk, Check, Test, Explain, Help, Version } command = Command::Chat;
+  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk, Check, Test, Explain, Import, Help, Version } command =
+      Command::Chat;
   std::optional<uint64_t> seed;
   bool trace = false;
   std::optional<std::string> save;
@@ -35,7 +36,12 @@ struct ConsoleOptions {
   int count = 5;
   std::string clause;
   std::string input;
-  std::vector<std::string> operands;  // files of check and test, or of the worddb commands
+  // varnex import aiml: the inputs are the operands
+  std::string output;                   // -o, --output: the brain to write
+  std::optional<std::string> report;    // --report FILE
+  std::vector<std::pair<std::string, std::string>> bot;  // --bot NAME=VALUE, in order
+  std::optional<std::string> botProperties;              // --bot-properties FILE
+  std::vector<std::string> operands;  // files of check, test and import, or of the worddb commands
   std::string brain;  // empty: the shipped demo brain
 };
 

@@ -4,7 +4,7 @@
 # With "fuzz", also clang and its libFuzzer and sanitizer runtimes.
 # Idempotent: when everything is present it does not touch apt at all.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev
+packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev libxml2-dev
   qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth python3)
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
