@@ -24,6 +24,9 @@ inline constexpr const char* kSkip = "aiml-skip";        // text a capture passe
 inline constexpr const char* kDepth = "aiml-depth";      // how deep <srai> calls are nested
 inline constexpr const char* kDice = "aiml-dice";        // the draw of an inline <random>
 inline constexpr const char* kInputPrefix = "aiml-input-";  // aiml-input-1 is the sentence being answered
+// aiml-number- followed by a digit is the number marker, followed by
+// nothing it is empty: ^Fact{aiml-number-^MemberX{aiml-numbers|0}}.
+inline constexpr const char* kNumberPrefix = "aiml-number-";
 inline constexpr const char* kTopic = "topic";
 inline constexpr const char* kSize = "aiml-size";
 inline constexpr const char* kBotPrefix = "bot.";
@@ -40,6 +43,8 @@ inline constexpr const char* kThatCollection = "aiml-that-words";
 inline constexpr const char* kTopicWords = "aiml-topic-words";
 inline constexpr const char* kCondWords = "aiml-cond";
 inline constexpr const char* kCondWords2 = "aiml-cond2";
+inline constexpr const char* kDigits = "aiml-digits";    // 0 to 9
+inline constexpr const char* kNumbers = "aiml-numbers";  // the digits that begin a number of the sentence
 inline constexpr const char* kLearnLines = "aiml-learn";
 inline constexpr const char* kLearnWords = "aiml-learn-words";  // and a number
 inline constexpr const char* kDicePrefix = "aiml-dice-";

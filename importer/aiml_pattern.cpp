@@ -387,8 +387,15 @@ std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank) {
     if (left.size() == 1 && left[0]->marker && right.size() == 1 && right[0]->marker) continue;
     std::vector<const Item*> both = left;
     both.insert(both.end(), right.begin(), right.end());
-    fragments.push_back({"CUSTOM-Sub", -(kMiss + rank), 0, Join(both), "", ""});
+    const std::string empty = Join(both);
+    fragments.push_back({"CUSTOM-Sub", -(kMiss + rank), 0, empty, "", ""});
+    if (both.back()->text == std::string(kThatMarker))
+      fragments.push_back({"CUSTOM-Sub", kMiss + rank, 0, empty + " " + kNumberMarker, "", ""});
   }
+  bool wildcard = false;
+  for (const auto& e : path.input) wildcard = wildcard || e.Wildcard();
+  if (!wildcard)
+    fragments.push_back({"CUSTOM-Sub", -(kMiss + rank), 0, std::string(kThatMarker) + " " + kNumberMarker, "", ""});
   return fragments;
 }
 

@@ -32,6 +32,11 @@ inline constexpr const char* kInputMarker = "<input>";
 inline constexpr const char* kThatMarker = "<that>";
 inline constexpr const char* kTopicMarker = "<topic>";
 inline constexpr const char* kEndMarker = "<end>";
+// Follows <that> when the sentence holds a number. The engine's word
+// splitting drops digits, so a number is a word nobody sees: it must fall
+// into a wildcard. A pattern without a wildcard in its input cannot take
+// it, and a wildcard that looks empty may hold it.
+inline constexpr const char* kNumberMarker = "<number>";
 
 // AIML's preference between the things a pattern position can hold, higher
 // first: a $word, #, _, a word, a set, ^, *.
@@ -97,7 +102,10 @@ bool ExpandSets(const std::vector<RawElement>& input, const std::vector<RawEleme
 // The fragments that find the path in the normalised input. `rank` is the
 // clause's order bonus; a wildcard that must hold a word gets a CUSTOM-Sub
 // fragment that brings the clause down to the floor when the input has
-// nothing in its place.
+// nothing in its place (and, when that place is the end of the input, one
+// that lifts it back when the sentence holds a number, which may be what
+// the wildcard holds); an input pattern without wildcards goes to the
+// floor when the sentence holds a number.
 std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank);
 
 // The penalty of a missing phrase and of words out of order: enough to put

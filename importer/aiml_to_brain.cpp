@@ -45,17 +45,22 @@ ClauseLines Recovery(const char* marker, int32_t score) {
 // The tasks that put a text's words, and the topic's, in their
 // collections, and submit the normalised input to the categories.
 std::vector<TaskLine> SubmitNormalised(const std::string& text) {
+  const std::string number = "^MemberX{" + std::string(kNumbers) + "|0}";
   return {
       Task("Clear Collection", kWords),
       Task("Words To Collection", kWords, "", text),
-      Task("BranchIf", "[none]", "^MemberX{" + std::string(kWords) + "|0}="),
+      // The digits that stand at the start of a number (a blank in front,
+      // so that one at the start of the text counts too).
+      Task("Clear Collection", kNumbers),
+      Task("Parse Collection", kDigits, kNumbers, " " + text),
+      Task("BranchIf", "[none]", "^MemberX{" + std::string(kWords) + "|0}" + number + "="),
       Task("Assignment", kRaw, text),
       Task("Clear Collection", kTopicWords),
       Task("Words To Collection", kTopicWords, "", Fact(kTopic)),
       Task("Mode Change", kContentMode),
-      Task("Submit This",
-           std::string(kInputMarker) + " ^Members{" + kWords + "} " + kThatMarker + " " + Fact(kThatWords) + " " +
-               kTopicMarker + " ^Members{" + kTopicWords + "} " + kEndMarker),
+      Task("Submit This", std::string(kInputMarker) + " ^Members{" + kWords + "} " + kThatMarker +
+                              Fact(kNumberPrefix + number) + " " + Fact(kThatWords) + " " + kTopicMarker +
+                              " ^Members{" + kTopicWords + "} " + kEndMarker),
   };
 }
 
@@ -104,7 +109,7 @@ ModeLines SentenceMode() {
   history.push_back(Task("Assignment", std::string(kInputPrefix) + "1", Fact(kSentence)));
   history.push_back(Task("Assignment", kReply, ""));
   history.push_back(Task("Assignment", kDepth, "0"));
-  tasks.insert(tasks.begin() + 3, history.begin(), history.end());
+  tasks.insert(tasks.begin() + 5, history.begin(), history.end());
   // Each sentence's answer joins the answer, a blank between two; an
   // empty answer adds nothing (the jump finds its label only when the
   // answer is empty).
@@ -245,7 +250,8 @@ std::string ReplaceAll(std::string s, const std::string& from, const std::string
 }
 
 // The placeholder of a learnt rank in a line: L for the order bonus, N for
-// the bonus of the fragments that bring it to the floor.
+// the bonus of the fragments that bring it to the floor, P for those that
+// lift it back.
 std::string RankMark(char kind, std::size_t id) { return "\x02" + std::string(1, kind) + std::to_string(id) + "\x02"; }
 
 }  // namespace
@@ -318,8 +324,10 @@ LearnOutput Converter::State::Learn(const Node& category, std::vector<Approximat
   std::set<std::string> seen;
   for (auto& line : lines) {
     if (line.starts_with("For-Mode ")) line = "For-Mode " + RankMark('L', id) + "," + std::to_string(kMiss);
-    if (line.find("Fragment CUSTOM-Sub,") != std::string::npos)
+    if (line.find("Fragment CUSTOM-Sub,") != std::string::npos) {
       line = ReplaceAll(line, "CUSTOM-Sub," + std::to_string(-kMiss) + ",", "CUSTOM-Sub," + RankMark('N', id) + ",");
+      line = ReplaceAll(line, "CUSTOM-Sub," + std::to_string(kMiss) + ",", "CUSTOM-Sub," + RankMark('P', id) + ",");
+    }
     line = KeepTags(line);
     for (int n = 1; !seen.insert(UpperAscii(line.substr(line.find_first_not_of(' ')))).second; ++n) {
       const std::size_t open = line.find("Task {");
@@ -452,7 +460,7 @@ BrainLines Converter::Brain() {
       const std::size_t end = text.find('\x02', at + 1);
       const char kind = text[at + 1];
       const int32_t rank = learntRanks.at(static_cast<std::size_t>(std::stoul(text.substr(at + 2, end - at - 2))));
-      const std::string value = std::to_string(kind == 'L' ? rank : -(kMiss + rank));
+      const std::string value = std::to_string(kind == 'L' ? rank : kind == 'P' ? kMiss + rank : -(kMiss + rank));
       text.replace(at, end - at + 1, value);
       at += value.size();
     }
@@ -466,7 +474,7 @@ BrainLines Converter::Brain() {
     const int32_t rank = ranks.at(s.sequences[c.sequence]);
     c.clause.orderBonus = rank;
     for (auto& f : c.clause.fragments)
-      if (f.relation == "CUSTOM-Sub") f.bonus -= rank;
+      if (f.relation == "CUSTOM-Sub") f.bonus += f.bonus < 0 ? -rank : rank;
     if (!s.learntSequences.empty())
       for (auto& r : c.clause.responses)
         for (auto& t : r.tasks) patchLearnt(t.value);
@@ -502,10 +510,13 @@ BrainLines Converter::Brain() {
   for (const char* f : {kReply, kAnswer, kSeparator, kThatWords, kRaw, kCapture, kDepth})
     brain.facts.emplace_back(f, f == std::string(kDepth) ? "0" : "");
   for (int i = 1; i <= kInputHistory; ++i) brain.facts.emplace_back(kInputPrefix + std::to_string(i), "");
+  brain.facts.emplace_back(kNumberPrefix, "");
+  for (int d = 0; d <= 9; ++d) brain.facts.emplace_back(kNumberPrefix + std::to_string(d), std::string(" ") + kNumberMarker);
   brain.facts.emplace_back(kSize, std::to_string(s.counts.converted - s.counts.replaced));
 
-  for (const char* c : {kWords, kThatCollection, kTopicWords, kCondWords, kCondWords2})
+  for (const char* c : {kWords, kThatCollection, kTopicWords, kCondWords, kCondWords2, kNumbers})
     brain.collections.push_back({c, false, {}});
+  brain.collections.push_back({kDigits, false, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}});
   if (s.learns) brain.collections.push_back({kLearnLines, false, {}});
   for (int i = 1; i <= s.learnWords; ++i) brain.collections.push_back({kLearnWords + std::to_string(i), false, {}});
   for (int n : s.dice) {
