@@ -8,20 +8,24 @@ namespace varnex::aiml::names {
 // Modes. The categories are in the first mode, the brain's "Default".
 inline constexpr const char* kContentMode = "Default";
 inline constexpr const char* kFrontMode = "aiml-front";
+inline constexpr const char* kThatMode = "aiml-that";
 inline constexpr const char* kSentenceMode = "aiml-sentences";
 inline constexpr const char* kSraiMode = "aiml-srai";
 inline constexpr const char* kCaptureMode = "aiml-capture";
 
 // Facts.
+inline constexpr const char* kTyped = "aiml-typed";      // the input as the user typed it
 inline constexpr const char* kReply = "aiml-reply";      // what a category answered
 inline constexpr const char* kAnswer = "aiml-answer";    // the answers of the sentences so far
 inline constexpr const char* kSeparator = "aiml-sep";    // blank between sentence answers
-inline constexpr const char* kThatWords = "aiml-that";   // the last answer, normalised
+inline constexpr const char* kThatWords = "aiml-that";   // the last sentence of the last answer, normalised
+inline constexpr const char* kThatRaw = "aiml-that-raw";  // the same as it was said
 inline constexpr const char* kRaw = "aiml-raw";          // the sentence being answered, as typed
 inline constexpr const char* kSentence = "aiml-sentence";
 inline constexpr const char* kCapture = "aiml-capture";  // the EXTRACT template of a capture
 inline constexpr const char* kSkip = "aiml-skip";        // text a capture passes over
 inline constexpr const char* kDepth = "aiml-depth";      // how deep <srai> calls are nested
+inline constexpr const char* kSraiText = "aiml-srai-text";  // the text of a <srai>, made before it runs
 inline constexpr const char* kDice = "aiml-dice";        // the draw of an inline <random>
 inline constexpr const char* kInputPrefix = "aiml-input-";  // aiml-input-1 is the sentence being answered
 // aiml-number- followed by a digit is the number marker, followed by

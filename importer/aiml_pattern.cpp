@@ -325,10 +325,6 @@ bool ExpandSets(const std::vector<RawElement>& input, const std::vector<RawEleme
 
 std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank) {
   const std::vector<Item> items = Flatten(path);
-  // The last answer's words are matched at their end only: the that of
-  // AIML is the last sentence of the answer, and the answer may have said
-  // more before it.
-  const bool thatFromEnd = !path.that.empty() && !path.that.front().Wildcard();
 
   struct Run {
     std::vector<const Item*> items;
@@ -349,7 +345,6 @@ std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank) {
       continue;
     }
     current.items.push_back(&item);
-    if (thatFromEnd && item.marker && item.text == kThatMarker) close();
   }
   close();
 
@@ -387,10 +382,18 @@ std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank) {
     if (left.size() == 1 && left[0]->marker && right.size() == 1 && right[0]->marker) continue;
     std::vector<const Item*> both = left;
     both.insert(both.end(), right.begin(), right.end());
-    const std::string empty = Join(both);
-    fragments.push_back({"CUSTOM-Sub", -(kMiss + rank), 0, empty, "", ""});
-    if (both.back()->text == std::string(kThatMarker))
-      fragments.push_back({"CUSTOM-Sub", kMiss + rank, 0, empty + " " + kNumberMarker, "", ""});
+    fragments.push_back({"CUSTOM-Sub", -(kMiss + rank), 0, Join(both), "", ""});
+    // The wildcard may hold a number. When the input shows nothing in its
+    // place, nor in the place of any wildcard after it, up to its end, and
+    // the sentence holds a number, the clause is lifted back. The text
+    // looked for holds the one above, so it is never found alone.
+    std::vector<const Item*> through = left;
+    for (std::size_t j = i + 1; j < items.size(); ++j) {
+      if (items[j].wildcard) continue;
+      through.push_back(&items[j]);
+      if (items[j].marker) break;
+    }
+    fragments.push_back({"CUSTOM-Sub", kMiss + rank, 0, Join(through) + " " + kNumberMarker, "", ""});
   }
   bool wildcard = false;
   for (const auto& e : path.input) wildcard = wildcard || e.Wildcard();
@@ -412,7 +415,8 @@ bool CaptureFor(const Path& path, const CaptureSpec& spec, Capture& out, std::st
   out = Capture{};
   if (first < 0) return true;
   static const char* const kMarkers[4] = {kInputMarker, kThatMarker, kTopicMarker, kEndMarker};
-  static const std::string kTexts[3] = {std::string("^Fact{") + names::kRaw + "}", "^LastOut{0}",
+  static const std::string kTexts[3] = {std::string("^Fact{") + names::kRaw + "}",
+                                        std::string("^Fact{") + names::kThatRaw + "}",
                                         std::string("^Fact{") + names::kTopic + "}"};
   // Segments: literal text, or a variable (a fact name). Two variables in a
   // row would leave a literal of blanks between them, which never occurs;

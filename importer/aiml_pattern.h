@@ -6,7 +6,8 @@
 //
 //   <input> WHAT, IS, YOUR, NAME <that> HELLO <topic> GAMES <end>
 //
-// the input's words, the words of the last answer and of the topic, each
+// the input's words, the words of the last sentence of the last answer and
+// of the topic, each
 // upper-cased and reduced to runs of the letters A to Z (as the engine's
 // word splitter makes them) and joined by ", ", between four markers. The
 // path of a category is laid out the same way, and every run of fixed words
@@ -102,10 +103,9 @@ bool ExpandSets(const std::vector<RawElement>& input, const std::vector<RawEleme
 // The fragments that find the path in the normalised input. `rank` is the
 // clause's order bonus; a wildcard that must hold a word gets a CUSTOM-Sub
 // fragment that brings the clause down to the floor when the input has
-// nothing in its place (and, when that place is the end of the input, one
-// that lifts it back when the sentence holds a number, which may be what
-// the wildcard holds); an input pattern without wildcards goes to the
-// floor when the sentence holds a number.
+// nothing in its place (and one that lifts it back when the sentence holds
+// a number, which may be what the wildcard holds); an input pattern without
+// wildcards goes to the floor when the sentence holds a number.
 std::vector<FragmentLine> PathFragments(const Path& path, int32_t rank);
 
 // The penalty of a missing phrase and of words out of order: enough to put

@@ -253,7 +253,11 @@ class Compiler {
       int sentence = 1;
       const int i = IndexOf(n, sentence);
       if (i < 1 || i > 100) Skip(n, "<" + e + "> reaches back further than the hundred answers kept");
-      if (e == "that") Approximate(n, "<that/> gives the whole last answer, not only its last sentence");
+      if (e == "that" && i == 1 && sentence == 1) {
+        out += Fact(kThatRaw);  // the last sentence of the last answer
+        return true;
+      }
+      if (e == "that") Approximate(n, "<that> of an earlier answer, or of another sentence, gives a whole answer");
       out += "^LastOut{" + std::to_string(i - 1) + "}";
       return true;
     }
@@ -419,9 +423,18 @@ class Compiler {
 
   void Srai(const std::string& text) {
     BeforeSideEffect();
-    if (depth_) Emit("Assignment", kDepth, "^Add{" + Fact(kDepth) + "|1}");
+    std::string submitted = text;
+    if (depth_) {
+      // The text is made before the depth changes, since it may read this
+      // template's stars and buffers.
+      if (Dynamic(text)) {
+        Emit("Assignment", kSraiText, text);
+        submitted = Fact(kSraiText);
+      }
+      Emit("Assignment", kDepth, "^Add{" + Fact(kDepth) + "|1}");
+    }
     Emit("Mode Change", kSraiMode);
-    Emit("Submit This", text + " " + kEndOfText);
+    Emit("Submit This", submitted + " " + kEndOfText);
     if (depth_) Emit("Assignment", kDepth, "^Sub{" + Fact(kDepth) + "|1}");
     Buffer& b = Top();
     if (b.discard) return;
@@ -794,8 +807,10 @@ std::string PersonSwap(const std::string& text, int kind) {
         candidate += " " + Lower(parts[i + 2]);
       }
       if (candidate != from) continue;
+      // A capital stays where it began a word other than "I" (which is
+      // always written so, wherever it stands).
       std::string r = to;
-      if (std::isupper(static_cast<unsigned char>(parts[i][0])) && r != "I" && !r.starts_with("I "))
+      if (std::isupper(static_cast<unsigned char>(parts[i][0])) && Lower(parts[i]) != "i" && !r.starts_with("I"))
         r[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(r[0])));
       out += r;
       i += two ? 3 : 1;

@@ -68,17 +68,51 @@ ModeLines FrontMode() {
   ModeLines m{kFrontMode, {}};
   ClauseLines c;
   c.responses.push_back(TaskList({
+      // The input, before the cycles below push it down the input history.
+      Task("Assignment", kTyped, "^Input{0}"),
       Task("Assignment", kAnswer, ""),
       Task("Assignment", kSeparator, ""),
-      Task("Clear Collection", kThatCollection),
-      Task("Words To Collection", kThatCollection, "", "^LastOut{0}"),
-      Task("Assignment", kThatWords, "^Members{" + std::string(kThatCollection) + "}"),
       Task("Mode Change", kSentenceMode),
-      Task("Submit This", "^Input{0} " + std::string(kEndOfText)),
+      Task("Submit This", Fact(kTyped) + " " + kEndOfText),
       Task("Mode Change", kFrontMode),
       Task("Just Text", "", "", Fact(kAnswer)),
   }));
   m.clauses.push_back(std::move(c));
+  return m;
+}
+
+// The last sentence of the last answer: split at the marks as sentences
+// are, going on with the half after the first mark when it holds words.
+ModeLines ThatMode() {
+  ModeLines m{kThatMode, {}};
+  static const std::pair<const char*, const char*> kMarks[] = {
+      {".", "aiml-that-dot-"}, {"?", "aiml-that-question-"}, {"!", "aiml-that-exclaim-"}};
+  for (const auto& [mark, fact] : kMarks) {
+    const std::string before = std::string(fact) + "1", after = std::string(fact) + "2";
+    ClauseLines c;
+    c.fragments.push_back(
+        {"EXTRACT", 1, 1, "^Extr{" + before + "}" + mark + "^Extr{" + after + "}" + kEndOfText, "", ""});
+    c.responses.push_back(TaskList({
+        Task("Clear Collection", kThatCollection),
+        Task("Words To Collection", kThatCollection, "", Fact(after)),
+        Task("BranchIf", "[before]", "^MemberX{" + std::string(kThatCollection) + "|0}="),
+        Task("Submit This", Fact(after) + " " + kEndOfText),
+        Task("Goto", "[end]"),
+        Task("Set Label", "[before]"),
+        Task("Submit This", Fact(before) + " " + kEndOfText),
+        Task("Set Label", "[end]"),
+    }));
+    m.clauses.push_back(std::move(c));
+  }
+  ClauseLines c;
+  c.fragments.push_back({"EXTRACT", 0, 0, "^Extr{" + std::string(kThatRaw) + "}" + kEndOfText, "", ""});
+  c.responses.push_back(TaskList({
+      Task("Clear Collection", kThatCollection),
+      Task("Words To Collection", kThatCollection, "", Fact(kThatRaw)),
+      Task("Assignment", kThatWords, "^Members{" + std::string(kThatCollection) + "}"),
+  }));
+  m.clauses.push_back(std::move(c));
+  m.clauses.push_back(Recovery(kEndOfText, 2));
   return m;
 }
 
@@ -117,6 +151,10 @@ ModeLines SentenceMode() {
   tasks.push_back(Task("Goto", "[skip]" + Fact(kReply)));
   tasks.push_back(Task("Assignment", kAnswer, Fact(kAnswer) + Fact(kSeparator) + Fact(kReply)));
   tasks.push_back(Task("Assignment", kSeparator, " "));
+  // What the next sentence answers: the last sentence of this answer.
+  tasks.push_back(Task("Mode Change", kThatMode));
+  tasks.push_back(Task("Submit This", Fact(kReply) + " " + kEndOfText));
+  tasks.push_back(Task("Mode Change", kSentenceMode));
   tasks.push_back(Task("Set Label", "[skip]"));
   tasks.push_back(Task("Set Label", "[none]"));
   c.responses.push_back(TaskList(std::move(tasks)));
@@ -491,6 +529,7 @@ BrainLines Converter::Brain() {
   s.learntSequences.clear();
   brain.modes.push_back(std::move(content));
   brain.modes.push_back(FrontMode());
+  brain.modes.push_back(ThatMode());
   brain.modes.push_back(SentenceMode());
   brain.modes.push_back(SraiMode());
   brain.modes.push_back(CaptureMode());
@@ -507,7 +546,7 @@ BrainLines Converter::Brain() {
       MakeFieldSafe(v);
       brain.facts.emplace_back(kMapPrefix + Lower(name) + "." + k, v);
     }
-  for (const char* f : {kReply, kAnswer, kSeparator, kThatWords, kRaw, kCapture, kDepth})
+  for (const char* f : {kTyped, kReply, kAnswer, kSeparator, kThatWords, kThatRaw, kRaw, kCapture, kDepth})
     brain.facts.emplace_back(f, f == std::string(kDepth) ? "0" : "");
   for (int i = 1; i <= kInputHistory; ++i) brain.facts.emplace_back(kInputPrefix + std::to_string(i), "");
   brain.facts.emplace_back(kNumberPrefix, "");

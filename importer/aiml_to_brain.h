@@ -1,18 +1,23 @@
 // AIML categories to a whole brain.
 //
-// The brain has five modes:
+// The brain has six modes:
 //
 // - "Default" holds one clause per category (and per member of a set in its
 //   pattern), an Initialize clause that switches to aiml-front when the
 //   brain starts, and a last clause that answers nothing when no category
 //   matches, as an AIML interpreter does.
-// - aiml-front answers every input: it puts the last answer's words in the
-//   fact aiml-that, hands the input to aiml-sentences, and prints the
-//   answers of its sentences as one answer.
+// - aiml-front answers every input: it hands the input to aiml-sentences,
+//   and prints the answers of its sentences as one answer.
 // - aiml-sentences splits the input at ".", "?" and "!" (an EXTRACT clause
 //   for each, which hands both halves back to the mode), and for a
-//   sentence builds the normalised input and submits it to "Default".
-// - aiml-srai does the same for the text of a <srai>.
+//   sentence builds the normalised input and submits it to "Default";
+//   after an answer it has aiml-that find the answer's last sentence (the
+//   facts aiml-that-raw and, normalised, aiml-that), which the next
+//   sentence is matched with.
+// - aiml-that splits an answer as aiml-sentences splits an input, and keeps
+//   its last sentence.
+// - aiml-srai does the same for the text of a <srai> as aiml-sentences for a
+//   sentence.
 // - aiml-capture has one clause, an EXTRACT of the template in the fact
 //   aiml-capture, through which a category captures its wildcards.
 //
