@@ -36,6 +36,7 @@ DataCollectionClass* FindOrCreateCollection(BrainClass& brain, const std::string
   if (name.empty()) return nullptr;
   auto owned = std::make_unique<DataCollectionClass>();
   DataCollectionClass* c = owned.get();
+  c->MadeWhileRunning = true;  // it belongs to the conversation that made it
   brain.AddCollection(name, std::move(owned));
   return c;
 }

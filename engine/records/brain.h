@@ -112,6 +112,9 @@ class BrainClass final : public ObjectClass {
   // answer (as every failure of scoring does) instead of giving the empty
   // text, so that a clause is never scored on a text the tag never gave.
   int Scoring = 0;
+  // Conversations take turns with this brain (session.h): collections keep
+  // their members as read from their first change on.
+  bool KeepsSessions = false;
   // The words the fragments search for, kept once each.
   SearchKeys FragmentKeys;
   // Called from the engine's safe points while an operation runs, at most

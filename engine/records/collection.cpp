@@ -3,6 +3,8 @@
 // which gives exactly what adding them one by one would.
 #include "engine/records/collection.h"
 
+#include "engine/records/brain.h"
+
 #include <algorithm>
 
 #include "engine/base/errors.h"
@@ -69,15 +71,33 @@ namespace {
 }
 }  // namespace
 
+void DataCollectionClass::Changing() {
+  // Only a brain that keeps conversations apart needs the members as read;
+  // a single conversation never pays for the copy.
+  if (Changes++ == 0 && Owner && Owner->KeepsSessions) {
+    asRead_ = std::make_shared<const std::vector<std::string>>(Members);
+    sortedAsRead_ = Sorted_;
+  }
+}
+
+void DataCollectionClass::RestoreMembers(std::vector<std::string> members, bool sorted) {
+  Changing();
+  Members = std::move(members);
+  Sorted_ = sorted;
+}
+
 void DataCollectionClass::AddMember(std::string_view text, std::size_t maxMembers) {
   if (text.empty()) return;
   std::string_view t = TrimView(text);
   if (IndexOf(t) >= 0) return;
   if (Members.size() >= maxMembers) RefuseGrowth(*this, maxMembers);
+  Changing();
   ListAdd(std::string(t));
 }
 
 void DataCollectionClass::AddAll(std::vector<std::string> texts, std::size_t maxMembers) {
+  if (texts.empty()) return;
+  Changing();
   if (!Sorted_) {
     if (texts.size() > maxMembers - std::min(maxMembers, Members.size())) RefuseGrowth(*this, maxMembers);
     Members.insert(Members.end(), std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end()));
@@ -105,13 +125,16 @@ void DataCollectionClass::AddAll(std::vector<std::string> texts, std::size_t max
 void DataCollectionClass::RemoveMember(std::string_view text) {
   if (text.empty()) return;
   int i = IndexOf(TrimView(text));
-  if (i >= 0) Members.erase(Members.begin() + i);
+  if (i < 0) return;
+  Changing();
+  Members.erase(Members.begin() + i);
 }
 
 void DataCollectionClass::LoadMembers(const std::string& path, std::size_t maxMembers) {
   std::vector<std::string> lines;
   // A file that cannot be read in full changes nothing.
   if (!ReadAllLines(path, lines)) return;
+  Changing();
   std::swap(Members, lines);
   if (Sorted_) {
     // Sorting once keeps big files fast.
@@ -126,6 +149,8 @@ void DataCollectionClass::LoadMembers(const std::string& path, std::size_t maxMe
 void DataCollectionClass::SaveMembers(const std::string& path) const { WriteLinesAtomically(path, Members); }
 
 void DataCollectionClass::SetSorted(bool on) {
+  if (on == Sorted_) return;
+  Changing();
   if (on && !Sorted_) {
     SortMembers();
   }

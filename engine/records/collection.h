@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,21 @@ class DataCollectionClass final : public ObjectClass {
 
   bool Sorted() const { return Sorted_; }
 
+  // For conversations kept apart (sessions): how many times the members
+  // changed since the brain was read, and the members as read, kept from
+  // the first change on so that another conversation can be given them
+  // back. Reading itself does not count: MarkAsRead starts the count.
+  uint64_t Changes = 0;
+  bool MadeWhileRunning = false;  // not read: an action made it
+  const std::vector<std::string>* MembersAsRead() const { return asRead_.get(); }
+  bool SortedAsRead() const { return sortedAsRead_; }
+  void MarkAsRead() {
+    Changes = 0;
+    asRead_.reset();
+  }
+  // Puts the members back as a conversation had them.
+  void RestoreMembers(std::vector<std::string> members, bool sorted);
+
   // Position of a member equal to `text` ignoring case, or -1.
   int IndexOf(std::string_view text) const;
   // Adds as the member list adds any entry: a sorted list skips a text it
@@ -39,7 +55,10 @@ class DataCollectionClass final : public ObjectClass {
   // Adds every text as ListAdd would, one after the other.
   void AddAll(std::vector<std::string> texts, std::size_t maxMembers);
   void RemoveMember(std::string_view text);  // trimmed
-  void ClearMembers() { Members.clear(); }
+  void ClearMembers() {
+    Changing();
+    Members.clear();
+  }
   // A file that cannot be read is ignored.
   void LoadMembers(const std::string& path, std::size_t maxMembers = SIZE_MAX);
   void SaveMembers(const std::string& path) const;  // failures are ignored
@@ -55,7 +74,11 @@ class DataCollectionClass final : public ObjectClass {
 
  private:
   void SortMembers();  // ascending, without repeats (ignoring case)
+  // Called before every change of the members or their order.
+  void Changing();
   bool Sorted_ = true;
+  std::shared_ptr<const std::vector<std::string>> asRead_;
+  bool sortedAsRead_ = true;
 };
 
 // The words of a text: upper-cased maximal runs of the letters A to Z.

@@ -1,0 +1,317 @@
+// Saving and restoring a conversation. Restoring reads the whole blob into
+// plain values first and checks it, and only then changes the brain, so a
+// blob that cannot be read leaves the brain as it was.
+#include "engine/records/session.h"
+
+#include <cstring>
+
+#include "engine/base/random.h"
+
+namespace varnex {
+
+namespace {
+
+constexpr char kMagic[] = "VXSESS";
+constexpr std::size_t kMagicSize = 6;
+constexpr std::size_t kHeaderSize = kMagicSize + 2 + 8 + 8;
+
+uint64_t Checksum(std::string_view bytes) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+class Writer {
+ public:
+  template <class T>
+  void Number(T v) {
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &v, sizeof(T));  // little-endian machines only (checked in text.h)
+    out_.append(bytes, sizeof(T));
+  }
+  void Text(std::string_view s) {
+    Number(static_cast<uint32_t>(s.size()));
+    out_.append(s);
+  }
+  template <class List>
+  void Texts(const List& list) {
+    Number(static_cast<uint32_t>(list.size()));
+    for (const auto& s : list) Text(s);
+  }
+  std::string& Bytes() { return out_; }
+
+ private:
+  std::string out_;
+};
+
+class Reader {
+ public:
+  explicit Reader(std::string_view in) : in_(in) {}
+  template <class T>
+  T Number() {
+    Need(sizeof(T));
+    T v;
+    std::memcpy(&v, in_.data(), sizeof(T));
+    in_.remove_prefix(sizeof(T));
+    return v;
+  }
+  std::string Text() {
+    const uint32_t n = Number<uint32_t>();
+    Need(n);
+    std::string s(in_.substr(0, n));
+    in_.remove_prefix(n);
+    return s;
+  }
+  template <class List>
+  List Texts() {
+    const uint32_t n = Number<uint32_t>();
+    // Each text takes at least its length: a count beyond what is left
+    // cannot be right, and must not make us reserve for it.
+    if (n > in_.size() / 4) throw SessionError("session blob damaged: a list longer than the blob");
+    List list;
+    for (uint32_t i = 0; i < n; ++i) list.push_back(Text());
+    return list;
+  }
+  uint32_t Count(std::size_t itemBytes) {
+    const uint32_t n = Number<uint32_t>();
+    if (n > in_.size() / itemBytes) throw SessionError("session blob damaged: a count beyond the blob");
+    return n;
+  }
+  bool AtEnd() const { return in_.empty(); }
+
+ private:
+  void Need(std::size_t n) const {
+    if (in_.size() < n) throw SessionError("session blob damaged: it ends too soon");
+  }
+  std::string_view in_;
+};
+
+struct Hit {
+  uint32_t mode, clause;
+  int32_t hits;
+  double lastVolition;
+};
+
+struct SavedCollection {
+  std::string name;
+  bool made = false, sorted = true;
+  std::vector<std::string> members;
+  double cacheTime = 0, subCacheTime = 0;
+  std::string cache, subCache;
+};
+
+// The session as plain values, between the blob and the brain.
+struct Session {
+  int32_t mode = -1, state = -1, proc = -1;
+  double lastInput = 0;
+  std::string last[6];
+  std::deque<std::string> inputs, outputs;
+  std::vector<std::string> factNames, factValues, states, callNames, callSteps;
+  std::vector<std::pair<std::string, std::string>> steps;
+  std::vector<Hit> hits;
+  RandomState random{};
+  std::vector<SavedCollection> collections;
+};
+
+std::string* LastNames(BrainClass& b, int i) {
+  std::string* names[] = {&b.LastPatternName,  &b.LastStepPatternName, &b.LastFragmentName,
+                          &b.LastResponseName, &b.LastTaskName,        &b.LastKnowledgeName};
+  return names[i];
+}
+
+Session Parse(std::string_view blob) {
+  if (blob.size() < kHeaderSize || std::memcmp(blob.data(), kMagic, kMagicSize) != 0)
+    throw SessionError("not a session blob");
+  Reader header(blob.substr(kMagicSize, kHeaderSize - kMagicSize));
+  const uint16_t version = header.Number<uint16_t>();
+  if (version != kSessionVersion)
+    throw SessionError("session blob of format version " + std::to_string(version) + "; this program reads version " +
+                       std::to_string(kSessionVersion));
+  const uint64_t length = header.Number<uint64_t>();
+  const uint64_t sum = header.Number<uint64_t>();
+  const std::string_view payload = blob.substr(kHeaderSize);
+  if (payload.size() != length) throw SessionError("session blob damaged: its length does not hold");
+  if (Checksum(payload) != sum) throw SessionError("session blob damaged: its checksum does not hold");
+
+  Reader in(payload);
+  Session s;
+  s.mode = in.Number<int32_t>();
+  s.state = in.Number<int32_t>();
+  s.proc = in.Number<int32_t>();
+  s.lastInput = in.Number<double>();
+  for (auto& name : s.last) name = in.Text();
+  s.inputs = in.Texts<std::deque<std::string>>();
+  s.outputs = in.Texts<std::deque<std::string>>();
+  s.factNames = in.Texts<std::vector<std::string>>();
+  s.factValues = in.Texts<std::vector<std::string>>();
+  if (s.factNames.size() != s.factValues.size()) throw SessionError("session blob damaged: facts without values");
+  s.states = in.Texts<std::vector<std::string>>();
+  s.callNames = in.Texts<std::vector<std::string>>();
+  s.callSteps = in.Texts<std::vector<std::string>>();
+  for (uint32_t i = 0, n = in.Count(8); i < n; ++i) {
+    std::string name = in.Text();
+    s.steps.emplace_back(std::move(name), in.Text());
+  }
+  for (uint32_t i = 0, n = in.Count(20); i < n; ++i) {
+    Hit h;
+    h.mode = in.Number<uint32_t>();
+    h.clause = in.Number<uint32_t>();
+    h.hits = in.Number<int32_t>();
+    h.lastVolition = in.Number<double>();
+    s.hits.push_back(h);
+  }
+  for (uint32_t& w : s.random.words) w = in.Number<uint32_t>();
+  for (uint32_t i = 0, n = in.Count(30); i < n; ++i) {
+    SavedCollection c;
+    c.name = in.Text();
+    c.made = in.Number<uint8_t>() != 0;
+    c.sorted = in.Number<uint8_t>() != 0;
+    c.members = in.Texts<std::vector<std::string>>();
+    c.cacheTime = in.Number<double>();
+    c.cache = in.Text();
+    c.subCacheTime = in.Number<double>();
+    c.subCache = in.Text();
+    s.collections.push_back(std::move(c));
+  }
+  if (!in.AtEnd()) throw SessionError("session blob damaged: bytes after its end");
+  return s;
+}
+
+}  // namespace
+
+void MarkBrainAsRead(BrainClass& brain) {
+  brain.KeepsSessions = true;
+  for (auto& c : brain.Collections) {
+    c.Collection->MarkAsRead();
+    c.Collection->MadeWhileRunning = false;
+  }
+}
+
+std::string SaveSession(const BrainClass& b) {
+  Writer w;
+  w.Number<int32_t>(b.CurrentMode);
+  w.Number<int32_t>(b.CurrentState);
+  w.Number<int32_t>(b.CurrentProc);
+  w.Number<double>(b.LastInput);
+  for (int i = 0; i < 6; ++i) w.Text(*LastNames(const_cast<BrainClass&>(b), i));
+  w.Texts(b.InputHistory);
+  w.Texts(b.OutputHistory);
+  w.Texts(b.FactNames);
+  w.Texts(b.FactValues);
+  w.Texts(b.StateNames);
+  w.Texts(b.ProcStackNames);
+  w.Texts(b.ProcStackSteps);
+  w.Number(static_cast<uint32_t>(b.Procs.size()));
+  for (const auto& p : b.Procs) {
+    w.Text(p->TheName.view());
+    w.Text(p->CurrentStep.view());
+  }
+  std::vector<Hit> hits;
+  for (std::size_t k = 0; k < b.Knowledge.size(); ++k)
+    for (std::size_t i = 0; i < b.Knowledge[k]->Patterns.size(); ++i) {
+      const PatternClass& p = *b.Knowledge[k]->Patterns[i];
+      if (p.HitCount != 0 || p.LastVolition != 0)
+        hits.push_back({static_cast<uint32_t>(k), static_cast<uint32_t>(i), p.HitCount, p.LastVolition});
+    }
+  w.Number(static_cast<uint32_t>(hits.size()));
+  for (const Hit& h : hits) {
+    w.Number(h.mode);
+    w.Number(h.clause);
+    w.Number(h.hits);
+    w.Number(h.lastVolition);
+  }
+  const RandomState random = SaveRandomState();
+  for (uint32_t word : random.words) w.Number(word);
+  std::vector<const CollectionEntry*> changed;
+  for (const auto& c : b.Collections)
+    if (c.Collection->Changes != 0 || c.Collection->MadeWhileRunning) changed.push_back(&c);
+  w.Number(static_cast<uint32_t>(changed.size()));
+  for (const CollectionEntry* e : changed) {
+    const DataCollectionClass& c = *e->Collection;
+    w.Text(e->Name);
+    w.Number<uint8_t>(c.MadeWhileRunning);
+    w.Number<uint8_t>(c.Sorted());
+    w.Texts(c.Members);
+    w.Number(c.MemberCacheTime);
+    w.Text(c.MemberCache);
+    w.Number(c.MemberSubCacheTime);
+    w.Text(c.MemberSubCache);
+  }
+  const std::string payload = std::move(w.Bytes());
+  Writer blob;
+  blob.Bytes().append(kMagic, kMagicSize);
+  blob.Number<uint16_t>(kSessionVersion);
+  blob.Number<uint64_t>(payload.size());
+  blob.Number<uint64_t>(Checksum(payload));
+  blob.Bytes() += payload;
+  return std::move(blob.Bytes());
+}
+
+void RestoreSession(BrainClass& b, std::string_view blob) {
+  Session s = Parse(blob);
+  b.CurrentMode = s.mode;
+  b.CurrentState = s.state;
+  b.CurrentProc = s.proc;
+  b.LastInput = s.lastInput;
+  for (int i = 0; i < 6; ++i) *LastNames(b, i) = std::move(s.last[i]);
+  b.InputHistory = std::move(s.inputs);
+  b.OutputHistory = std::move(s.outputs);
+  b.ReplaceFacts(std::move(s.factNames), std::move(s.factValues));
+  b.StateNames = std::move(s.states);
+  b.ProcStackNames = std::move(s.callNames);
+  b.ProcStackSteps = std::move(s.callSteps);
+  // A procedure the session does not name (the brain gained it since) is
+  // at its first step as read: its step stays as it is.
+  for (const auto& [name, step] : s.steps) {
+    const int i = b.IndexOfProc(name);
+    if (i >= 0) b.Procs[static_cast<std::size_t>(i)]->CurrentStep = step;
+  }
+  // Every clause's count is the session's: the others' counts go back to 0.
+  for (auto& k : b.Knowledge) {
+    for (auto& p : k->Patterns) p->HitCount = 0;
+    for (PatternClass* p : k->VolitionMarked) p->LastVolition = 0;
+    k->VolitionMarked.clear();
+  }
+  for (const Hit& h : s.hits) {
+    // A clause the brain no longer has (it changed since) is passed over.
+    if (h.mode >= b.Knowledge.size() || h.clause >= b.Knowledge[h.mode]->Patterns.size()) continue;
+    PatternClass& p = *b.Knowledge[h.mode]->Patterns[h.clause];
+    p.HitCount = h.hits;
+    SetLastVolition(p, h.lastVolition);
+  }
+  RestoreRandomState(s.random);
+
+  // Collections: those another conversation changed go back to the brain's
+  // members as read, those another made go away, and this one's are put
+  // back as it left them.
+  std::vector<DataCollectionClass*> gone;
+  for (auto& e : b.Collections) {
+    DataCollectionClass& c = *e.Collection;
+    if (c.MadeWhileRunning) {
+      gone.push_back(&c);
+    } else if (c.Changes != 0 && c.MembersAsRead()) {
+      c.RestoreMembers(*c.MembersAsRead(), c.SortedAsRead());
+      c.MarkAsRead();
+    }
+    c.MemberCacheTime = c.MemberSubCacheTime = 0;
+    c.MemberCache.clear();
+    c.MemberSubCache.clear();
+  }
+  for (DataCollectionClass* c : gone) b.Retire(b.TakeCollection(c));
+  for (SavedCollection& saved : s.collections) {
+    DataCollectionClass* c = b.FindCollection(saved.name);
+    if (!c) {
+      auto made = std::make_unique<DataCollectionClass>();
+      c = made.get();
+      b.AddCollection(saved.name, std::move(made));
+    }
+    c->RestoreMembers(std::move(saved.members), saved.sorted);
+    c->MadeWhileRunning = saved.made;
+    c->MemberCacheTime = saved.cacheTime;
+    c->MemberCache = std::move(saved.cache);
+    c->MemberSubCacheTime = saved.subCacheTime;
+    c->MemberSubCache = std::move(saved.subCache);
+  }
+}
+
+}  // namespace varnex
