@@ -20,6 +20,7 @@
 #include "engine/matching/score_rules.h"
 #include "engine/tools/check.h"
 #include "engine/records/brain.h"
+#include "engine/records/session.h"
 #include "engine/records/type_names.h"
 #include "engine/template/word_database.h"
 #include "engine/template/word_database_builder.h"
@@ -222,6 +223,18 @@ void Brain::Visit(BrainVisitor& v) const {
   for (const auto& n : b.KnowledgeNames) v.ModeName(n);
   VisitModes(v, b);
 }
+
+void Brain::KeepSessions() { MarkBrainAsRead(*brain_); }
+std::string Brain::SaveSession() const { return varnex::SaveSession(*brain_); }
+std::string Brain::RestoreSession(std::string_view blob) {
+  try {
+    varnex::RestoreSession(*brain_, blob);
+    return {};
+  } catch (const SessionError& e) {
+    return e.what();
+  }
+}
+void Brain::SetLearning(bool on) { brain_->LearningOff = !on; }
 
 std::vector<Brain::AnsweredBy> Brain::Answered() const {
   std::vector<AnsweredBy> out;

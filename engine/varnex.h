@@ -101,6 +101,20 @@ class Brain {
   void RequestStop() noexcept;
   bool Busy() const;
 
+  // ---- conversations taking turns (sessions) ----
+  // Many conversations can share one brain: each keeps what is its own
+  // (facts, registers, histories, hit counts, the random generator, the
+  // collections it changed) in a session blob, and takes its turn by
+  // restoring it. Call KeepSessions once the brain is read; the session
+  // saved then is where every new conversation starts.
+  void KeepSessions();
+  std::string SaveSession() const;
+  // The error when the blob cannot be read (another format version, or
+  // damaged); the brain is then unchanged.
+  std::string RestoreSession(std::string_view blob);
+  // Off: the responses that change the brain itself are skipped and traced.
+  void SetLearning(bool on);
+
   // ---- looking inside ----
   void Visit(BrainVisitor& visitor) const;
 

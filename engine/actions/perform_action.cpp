@@ -239,7 +239,29 @@ constexpr auto kActions = [] {
 
 }  // namespace
 
+namespace {
+// The response types that change the brain itself, which is shared by
+// every conversation when conversations take turns with it.
+bool Learns(ResponseType type) {
+  switch (type) {
+    case ResponseType::SelfModify:
+    case ResponseType::DeleteObject:
+    case ResponseType::MakeCode:
+    case ResponseType::CreateAutoPattern:
+    case ResponseType::AddResponse:
+    case ResponseType::AddFragment: return true;
+    default: return false;
+  }
+}
+}  // namespace
+
 void PerformAction(ActionContext& ctx, ResponseType type, const ActionFields& fields, bool asTask, std::string& text) {
+  if (ctx.brain.LearningOff && Learns(type)) {
+    // Skipped whole: its text would tell of learning that did not happen.
+    if (ctx.brain.TraceOn) ctx.brain.Trace("[Learning Off]: " + std::string(ResponseTypeName(type)));
+    if (!asTask) text.clear();
+    return;
+  }
   Act act{ctx, fields, asTask, text};
   if (Index(type) < kActions.size() && kActions[Index(type)])
     kActions[Index(type)](act);

@@ -115,6 +115,10 @@ class BrainClass final : public ObjectClass {
   // Conversations take turns with this brain (session.h): collections keep
   // their members as read from their first change on.
   bool KeepsSessions = false;
+  // The responses that change the brain itself (Self Modify, Delete Object,
+  // Make Code, Create AutoPattern, Add Response, Add Fragment) are skipped,
+  // and traced: for a brain many conversations share that must not learn.
+  bool LearningOff = false;
   // The words the fragments search for, kept once each.
   SearchKeys FragmentKeys;
   // Called from the engine's safe points while an operation runs, at most

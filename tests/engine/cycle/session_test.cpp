@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/base/random.h"
 #include "engine/cycle/input_cycle.h"
 #include "engine/records/state_dump.h"
@@ -139,6 +141,34 @@ TEST(Session, ABlobThatCannotBeReadChangesNothing) {
   RestoreSession(*b, blob);
   EXPECT_EQ(b->GetFact("name"), "call me Ann");
   EXPECT_EQ(b->CurrentStateName(), "Normal");
+}
+
+TEST(Session, WithLearningOffTheBrainStaysAsWritten) {
+  const char* const learner =
+      "For-Mode 0,0\n  Fragment AND,0,0, {teach}, {}, {}\n"
+      "  Response {I will remember that.},Create AutoPattern,{},{fact learnt}\n"
+      "  Response {Noted.},Task List,{},{}\n  Task {x},Add Response,{},{}\n  Task {ok},Assignment,{taught},{yes}\n";
+  for (bool off : {false, true}) {
+    std::vector<std::string> said, trace;
+    BrainClass b([&](const std::string& s) { said.push_back(s); });
+    test::Load(b, learner);
+    b.LearningOff = off;
+    b.TraceStart([&](const std::string& s) { trace.push_back(s); });
+    FixRandomSeed(1);
+    for (int i = 0; i < 6; ++i) ProcessInput(b, "teach me");
+    const std::size_t clauses = b.Knowledge.front()->Patterns.size();
+    const std::size_t responses = b.Knowledge.front()->Patterns.front()->Responses.size();
+    if (off) {
+      EXPECT_EQ(clauses, 1u);
+      EXPECT_EQ(responses, 2u);
+      // The rest of a task list still runs; the response that learns says nothing.
+      EXPECT_EQ(b.GetFact("taught"), "yes");
+      EXPECT_EQ(std::count(said.begin(), said.end(), "I will remember that."), 0);
+      EXPECT_NE(std::find(trace.begin(), trace.end(), "[Learning Off]: Create AutoPattern"), trace.end());
+    } else {
+      EXPECT_GT(clauses + responses, 3u);
+    }
+  }
 }
 
 }  // namespace
