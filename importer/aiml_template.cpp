@@ -150,23 +150,28 @@ class Compiler {
     for (const auto& k : n.children) c += CountSrai(k);
     return c;
   }
-  // Plain text and <think> before a single <srai>, plain text after it:
-  // nothing needs to outlive the call.
+  // One <srai>, with nothing but <think> before it (and the <think> it may
+  // stand in) and nothing but plain text after it: nothing this template
+  // made needs to outlive the call.
   static bool NeedsDepth(const std::vector<Node>& nodes) {
     int srai = 0;
     for (const auto& n : nodes) srai += CountSrai(n);
     if (srai == 0) return false;
     if (srai > 1) return true;
     bool seen = false;
+    return !PlainAround(nodes, seen);
+  }
+  static bool PlainAround(const std::vector<Node>& nodes, bool& seen) {
     for (const auto& n : nodes) {
       if (n.text) continue;
+      if (seen) return false;
       if (n.name == "srai" || n.name == "sr") {
         seen = true;
-        continue;
+      } else if (n.name != "think" || (CountSrai(n) > 0 && !PlainAround(n.children, seen))) {
+        return false;
       }
-      if (seen || n.name != "think" || CountSrai(n) > 0) return true;
     }
-    return false;
+    return true;
   }
 
   // ---- emitting ----
