@@ -44,6 +44,12 @@ int RunImport(const ConsoleOptions& options) {
   request.bot = options.bot;
   if (options.botProperties) request.botProperties = *options.botProperties;
   const aiml::ImportOutcome outcome = aiml::ImportAiml(request);
+  // An input that is not there: nothing was read, and there is nothing to
+  // report but that.
+  if (outcome.aimlFiles == 0 && !outcome.fatal.empty()) {
+    Print(stderr, "varnex: nothing written: " + outcome.fatal + "\n");
+    return 1;
+  }
 
   if (options.report) {
     std::ofstream report(*options.report, std::ios::binary | std::ios::trunc);

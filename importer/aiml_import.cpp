@@ -87,6 +87,11 @@ const char* KindWord(Problem::Kind k) {
   return "";
 }
 
+// "1 clause", "2 clauses".
+std::string Count(std::size_t n, const std::string& thing) {
+  return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 std::string Place(const Problem& p) {
   return p.line > 0 ? p.file + ":" + std::to_string(p.line) : p.file;
 }
@@ -150,14 +155,14 @@ ImportOutcome ImportAiml(const ImportRequest& request) {
 std::string ReportText(const ImportOutcome& o, std::size_t maxDetails) {
   const ConvertCounts& c = o.counts;
   std::string r;
-  r += "AIML import: " + std::to_string(o.aimlFiles) + " AIML file" + (o.aimlFiles == 1 ? "" : "s");
-  if (o.setFiles) r += ", " + std::to_string(o.setFiles) + " set file" + (o.setFiles == 1 ? "" : "s");
-  if (o.mapFiles) r += ", " + std::to_string(o.mapFiles) + " map file" + (o.mapFiles == 1 ? "" : "s");
+  r += "AIML import: " + Count(o.aimlFiles, "AIML file");
+  if (o.setFiles) r += ", " + Count(o.setFiles, "set file");
+  if (o.mapFiles) r += ", " + Count(o.mapFiles, "map file");
   if (o.unreadableFiles) r += " (" + std::to_string(o.unreadableFiles) + " not read)";
   r += "\n";
   r += "categories: " + std::to_string(c.categories) + " read, " + std::to_string(c.converted) + " converted (" +
        std::to_string(c.approximated) + " with a difference), " + std::to_string(c.skipped) + " skipped, " +
-       std::to_string(c.replaced) + " replaced by a later one; " + std::to_string(c.clauses) + " clauses\n";
+       std::to_string(c.replaced) + " replaced by a later one; " + Count(c.clauses, "clause") + "\n";
   if (!o.fatal.empty()) r += "no brain was written: " + o.fatal + "\n";
   auto byElement = [&](Problem::Kind kind, const char* title) {
     std::map<std::string, std::size_t> counts;
