@@ -57,7 +57,7 @@ int RunImport(const ConsoleOptions& options) {
     if (!report.flush()) Print(stderr, "varnex: the report could not be written to " + *options.report + "\n");
   }
   // Without a report file, the summary and the first details.
-  Print(stdout, aiml::ReportText(outcome, options.report ? 1 : 20));
+  Print(stdout, aiml::ReportText(outcome, options.report ? 0 : 20));
   if (options.report) Print(stdout, "the whole report is in " + *options.report + "\n");
 
   if (outcome.lines.empty()) {

@@ -181,7 +181,7 @@ std::string ReportText(const ImportOutcome& o, std::size_t maxDetails) {
   byElement(Problem::Kind::Skipped, "skipped, by element:\n");
   byElement(Problem::Kind::Approximated, "converted with a difference, by element:\n");
   byElement(Problem::Kind::FileError, "files not read, by cause:\n");
-  if (o.problems.empty()) return r;
+  if (o.problems.empty() || maxDetails == 0) return r;
   r += "details:\n";
   std::size_t shown = 0;
   // Files that could not be read first: they matter most.
@@ -191,7 +191,7 @@ std::string ReportText(const ImportOutcome& o, std::size_t maxDetails) {
   for (const auto& p : o.problems)
     if (p.kind != Problem::Kind::FileError) order.push_back(&p);
   for (const Problem* p : order) {
-    if (maxDetails && shown == maxDetails) {
+    if (shown == maxDetails) {
       r += "  ... and " + std::to_string(order.size() - shown) + " more\n";
       break;
     }

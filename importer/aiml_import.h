@@ -2,6 +2,7 @@
 // out. The console writes the brain and the report; this does the rest.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,7 +35,7 @@ ImportOutcome ImportAiml(const ImportRequest& request);
 
 // The report: a summary, counts per element of what was skipped and what
 // differs, and then each problem with its file and line (at most
-// `maxDetails` of them, or all when it is 0).
-std::string ReportText(const ImportOutcome& outcome, std::size_t maxDetails = 0);
+// `maxDetails` of them).
+std::string ReportText(const ImportOutcome& outcome, std::size_t maxDetails = SIZE_MAX);
 
 }  // namespace varnex::aiml

@@ -501,7 +501,8 @@ class Compiler {
       Emit("BranchIf", target, "^Members{" + std::string(kCondWords) + "}=^Members{" + kCondWords2 + "}");
       return;
     }
-    const std::string v = Trim(t.value);
+    std::string v = Trim(t.value);
+    MakeFieldSafe(v);
     if (v.find_first_of("*_#^") != std::string::npos)
       Skip(at, "a condition value with wildcards (\"" + v + "\") cannot be converted");
     const auto words = SplitWords(v);

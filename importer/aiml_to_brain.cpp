@@ -538,7 +538,12 @@ BrainLines Converter::Brain() {
   // AIML's do), then the bot's properties, the maps, and the brain's own.
   for (const auto& p : s.predicates) brain.facts.emplace_back(p, "");
   brain.facts.emplace_back(kTopic, "");
-  for (const auto& name : s.resources.botOrder) brain.facts.emplace_back(kBotPrefix + name, s.resources.bot.at(name));
+  for (const auto& name : s.resources.botOrder) {
+    std::string n = kBotPrefix + name, v = s.resources.bot.at(name);
+    MakeFieldSafe(n);
+    MakeFieldSafe(v);
+    brain.facts.emplace_back(std::move(n), std::move(v));
+  }
   for (const auto& [name, pairs] : s.resources.maps)
     for (const auto& [key, value] : pairs) {
       std::string k = key, v = value;
@@ -565,6 +570,7 @@ BrainLines Converter::Brain() {
   }
   for (const auto& [name, members] : s.resources.sets) {
     CollectionLines set{Lower(name), false, members};
+    MakeFieldSafe(set.name);
     for (auto& m : set.members) MakeFieldSafe(m);
     brain.collections.push_back(std::move(set));
   }
