@@ -6,7 +6,6 @@
 #include <libxml/xmlerror.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
