@@ -89,6 +89,9 @@ void CheckArithmetic(Context& ctx, const ObjectClass* at, std::string_view text,
   const std::size_t bar = tag.bar == 0 ? std::string_view::npos : tag.bar;
   const std::string_view first = arg.substr(0, bar);
   const std::string_view second = bar == std::string_view::npos ? std::string_view() : arg.substr(bar + 1);
+  // ^Div{^|} joins a caret and nothing: the one way to write a caret that
+  // stays a caret (brains that write brains, such as imported ones, use it).
+  if (arg == "^|") return;
   std::string message;
   if (!arg.empty() && arg[0] == '|' && !IsDynamic(arg))
     message = Shown(text, tag) + ": a \"|\" in first place splits nothing, so the tag gives its text";
@@ -186,9 +189,17 @@ void CheckCondition(Context& ctx, const Use& use) {
 }  // namespace
 
 void CheckTexts(Context& ctx) {
+  // An EXTRACT fragment whose text reads a fact takes its holes from that
+  // fact: a value assigned to a fact may then hold ^Extr{NAME} for it.
+  bool templatesFromFacts = false;
+  for (const WordFragmentClass* f : ctx.fragments)
+    if (f->Relation == PatternType::Extract && FindText("^FACT{", f->WordFrag.view()) != 0) templatesFromFacts = true;
   for (const Use& use : ctx.uses) {
     std::set<std::string> told;
-    for (const Text* t : ExpandedTexts(use)) CheckTags(ctx, use.record, *t, false, told);
+    for (const Text* t : ExpandedTexts(use)) {
+      const bool holes = templatesFromFacts && use.type == ResponseType::Assignment && t == use.value;
+      CheckTags(ctx, use.record, *t, holes, told);
+    }
     if (use.type == ResponseType::BranchIf) CheckCondition(ctx, use);
   }
   for (const WordFragmentClass* f : ctx.fragments) {

@@ -41,6 +41,9 @@ for transcript in "$aiml"/*.txt; do
   "$varnex" fmt "$brain" >"$tmp/$name.fmt" 2>"$tmp/$name.fmterr"
   cmp -s "$brain" "$tmp/$name.fmt" || no "$name: the brain is not a fixed point of varnex fmt"
   [ -s "$tmp/$name.fmterr" ] && no "$name: reader messages: $(head -3 "$tmp/$name.fmterr")"
+  # The checker finds nothing in an imported brain: no reader message, and
+  # none of the warnings that would bury a user's own mistakes.
+  "$varnex" check --strict "$brain" >"$tmp/$name.check" 2>&1 || no "$name: varnex check: $(head -3 "$tmp/$name.check")"
   grep '^> ' "$transcript" | cut -c3- >"$tmp/$name.in"
   "$varnex" chat --seed 1 "$brain" <"$tmp/$name.in" >"$tmp/$name.out" 2>&1
   # The answers, one line per input: what follows each "[user]: " line.
