@@ -61,6 +61,21 @@ TEST(ConsoleOptions, ToolsForBrainWriters) {
   EXPECT_EQ(o->input, "hello there");
 }
 
+TEST(ConsoleOptions, ImportAiml) {
+  auto o = Parse({"import", "aiml", "a.aiml", "dir", "--bot", "name=Pip", "--bot", "age=3", "--report", "r.txt",
+                  "-o", "pip.vlf"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->command, ConsoleOptions::Command::Import);
+  EXPECT_EQ(o->operands, (std::vector<std::string>{"a.aiml", "dir"}));
+  EXPECT_EQ(o->bot, (std::vector<std::pair<std::string, std::string>>{{"name", "Pip"}, {"age", "3"}}));
+  EXPECT_EQ(o->report, "r.txt");
+  EXPECT_EQ(o->output, "pip.vlf");
+  EXPECT_EQ(Refusal({"import", "rive", "a.rive"}), "import: \"rive\" is not a format it reads; it reads aiml");
+  EXPECT_EQ(Refusal({"import", "aiml", "a.aiml", "--bot", "Pip", "-o", "x.vlf"}),
+            "--bot: \"Pip\" is not NAME=VALUE, such as name=Alice");
+  EXPECT_EQ(Refusal({"import", "aiml", "-o", "x.vlf"}), "import aiml: needs at least one AIML file or folder");
+}
+
 TEST(ConsoleOptions, HelpAndVersionAnywhere) {
   for (auto args : std::vector<std::vector<std::string>>{
            {"--help"}, {"-h"}, {"chat", "--help"}, {"check", "-h"}, {"test", "--help"}, {"worddb", "--help"}}) {
