@@ -21,5 +21,6 @@ int RunCheck(const ConsoleOptions& options);    // check.cpp
 int RunTest(const ConsoleOptions& options);     // transcript_test.cpp
 int RunExplain(const ConsoleOptions& options);  // explain.cpp
 int RunImport(const ConsoleOptions& options);   // import.cpp
+int RunServe(const ConsoleOptions& options);    // serve.cpp
 
 }  // namespace varnex

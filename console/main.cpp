@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     case Command::Test: return varnex::RunTest(options);
     case Command::Explain: return varnex::RunExplain(options);
     case Command::Import: return varnex::RunImport(options);
+    case Command::Serve: return varnex::RunServe(options);
     case Command::Chat: break;
   }
   return varnex::RunChat(options);

@@ -43,6 +43,10 @@ const char* const kUsage =
     "       varnex fmt BRAIN\n"
     "       varnex import aiml [--report FILE] [--bot NAME=VALUE]... [--bot-properties FILE]\n"
     "                          FILE_OR_FOLDER... -o BRAIN\n"
+    "       varnex serve [--listen HOST:PORT] [--store sqlite:PATH|memory] [--learning off|shared]\n"
+    "                    [--threads N] [--max-input BYTES] [--max-sessions N] [--rate PER_SECOND]\n"
+    "                    [--seed N] [--words DIR] [--time-limit SECONDS] [--value-limit BYTES]\n"
+    "                    [--collection-limit MEMBERS] BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
     "       varnex worddb ask DIR QUESTION\n"
     "       varnex --help | --version\n";
@@ -188,6 +192,74 @@ Parsed ParseImport(const std::vector<std::string>& args) {
   return o;
 }
 
+// varnex serve: its own options, and the seed, word database and run
+// limits as chat reads them.
+Parsed ParseServe(const std::vector<std::string>& args) {
+  ConsoleOptions o;
+  o.command = ConsoleOptions::Command::Serve;
+  std::vector<std::string> positional;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (IsHelp(a)) {
+      o.command = ConsoleOptions::Command::Help;
+      return o;
+    }
+    if (a == "--seed" || a == "--words" || a == "--time-limit" || a == "--value-limit" || a == "--collection-limit") {
+      std::optional<UsageError> error;
+      ValueOption(args, i, o, error);
+      if (error) return *error;
+      continue;
+    }
+    const bool valued = a == "--listen" || a == "--store" || a == "--learning" || a == "--threads" ||
+                        a == "--max-input" || a == "--max-sessions" || a == "--rate";
+    if (valued) {
+      if (i + 1 >= args.size()) return Wrong(a, "needs a value");
+      const std::string& v = args[++i];
+      if (a == "--listen") {
+        const std::size_t colon = v.rfind(':');
+        std::string host = colon == std::string::npos ? "" : v.substr(0, colon);
+        const auto port = colon == std::string::npos ? std::nullopt : ReadCount(v.substr(colon + 1), 65535);
+        if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+        if (host.empty() || !port)
+          return Wrong(a, "\"" + v + "\" is not HOST:PORT, such as 127.0.0.1:8080 (port 0 picks a free one)");
+        o.listenHost = host;
+        o.listenPort = static_cast<int>(*port);
+      } else if (a == "--store") {
+        if (v != "memory" && !(v.starts_with("sqlite:") && v.size() > 7))
+          return Wrong(a, "\"" + v + "\" is not sqlite:PATH or memory");
+        o.store = v;
+      } else if (a == "--learning") {
+        if (v != "off" && v != "shared") return Wrong(a, "\"" + v + "\" is not off or shared");
+        o.sharedLearning = v == "shared";
+      } else if (a == "--threads") {
+        const auto n = ReadCount(v, 256);
+        if (!n || *n == 0) return Wrong(a, "\"" + v + "\" is not a count from 1 to 256");
+        o.threads = static_cast<int>(*n);
+      } else if (a == "--max-input") {
+        const auto n = ReadCount(v, std::size_t{1} << 30);
+        if (!n || *n == 0) return Wrong(a, "\"" + v + "\" is not a number of bytes from 1");
+        o.maxInput = *n;
+      } else if (a == "--max-sessions") {
+        const auto n = ReadCount(v, std::size_t{1} << 40);
+        if (!n || *n == 0) return Wrong(a, "\"" + v + "\" is not a count from 1");
+        o.maxSessions = *n;
+      } else {
+        const auto n = ReadSeconds(v);
+        if (!n) return Wrong(a, "\"" + v + "\" is not a number of inputs a second such as 10 or 0.5 (0: no limit)");
+        o.rate = *n;
+      }
+      continue;
+    }
+    if (a.starts_with("-") && a != "-") return Wrong(a, "not an option of varnex serve");
+    positional.push_back(a);
+  }
+  if (positional.empty()) return Wrong("serve", "needs a brain file");
+  if (positional.size() > 1)
+    return Wrong(positional[1], "serve takes one brain file, and " + positional[0] + " is one already");
+  o.brain = positional[0];
+  return o;
+}
+
 }  // namespace
 
 Parsed ParseOptions(const std::vector<std::string>& args) {
@@ -253,6 +325,7 @@ Parsed ParseOptions(const std::vector<std::string>& args) {
     return p;
   }
   if (command == "import") return ParseImport(args);
+  if (command == "serve") return ParseServe(args);
   if (command != "chat") return Wrong(command, "not a command of varnex");
   o.command = ConsoleOptions::Command::Chat;
   Parsed p = ParseCommand(args, o, {"--trace", "--reference", "--allow-programs", "--allow-libraries", "--commands"},

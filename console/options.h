@@ -10,7 +10,7 @@
 namespace varnex {
 
 struct ConsoleOptions {
-  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk, Check, Test, Explain, Import, Help, Version } command =
+  enum class Command { Chat, Fmt, WordDbBuild, WordDbAsk, Check, Test, Explain, Import, Serve, Help, Version } command =
       Command::Chat;
   std::optional<uint64_t> seed;
   bool trace = false;
@@ -41,6 +41,15 @@ struct ConsoleOptions {
   std::optional<std::string> report;    // --report FILE
   std::vector<std::pair<std::string, std::string>> bot;  // --bot NAME=VALUE, in order
   std::optional<std::string> botProperties;              // --bot-properties FILE
+  // varnex serve
+  std::string listenHost = "127.0.0.1";
+  int listenPort = 8080;        // 0: any free port
+  std::string store;            // "memory" or "sqlite:PATH"; empty: sqlite beside the brain
+  bool sharedLearning = false;  // --learning shared
+  int threads = 2;
+  std::size_t maxInput = 64 * 1024;
+  std::size_t maxSessions = 100000;
+  double rate = 10;  // inputs per second per session, 0 for no limit
   std::vector<std::string> operands;  // files of check, test and import, or of the worddb commands
   std::string brain;  // empty: the shipped demo brain
 };

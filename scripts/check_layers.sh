@@ -5,8 +5,9 @@
 #   engine/matching, engine/actions, engine/cycle, then the front door
 #   (engine/varnex.h, engine/varnex_c.h and their sources, with the tools
 #   of engine/tools/ that are built on the layers beside it).
-# A file may include its own layer and the layers below it. The console and
-# the desktop may include, of the engine, only the front door.
+# A file may include its own layer and the layers below it. The console,
+# the desktop and the service (server/) may include, of the engine, only
+# the front door.
 # Usage: scripts/check_layers.sh [ROOT]   (default: the repository)
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -45,7 +46,7 @@ while IFS= read -r file; do
       status=1
     fi
   done < <(grep -n '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" | sed -E 's/^([0-9]+):.*"([^"]+)".*/\1:\2/')
-done < <(find platform engine console ui -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.c' \) | sort)
+done < <(find platform engine console ui server -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.c' \) | sort)
 
 [ $status -eq 0 ] && echo "layers: every include points down"
 exit $status

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project builds and tests with:
-#   bash scripts/install-deps.sh [fuzz]
-# With "fuzz", also clang and its libFuzzer and sanitizer runtimes.
+#   bash scripts/install-deps.sh [fuzz|bench]
+# With "fuzz", also clang and its libFuzzer and sanitizer runtimes; with
+# "bench", the HTTP load generator of bench/serve/load.sh.
 # Idempotent: when everything is present it does not touch apt at all.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev libxml2-dev
-  qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth python3)
+  qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth python3
+  libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev curl)
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = bench ]; then
+  packages+=(hey)
 fi
 missing=()
 for p in "${packages[@]}"; do

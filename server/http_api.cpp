@@ -1,0 +1,233 @@
+#include "server/http_api.h"
+
+#include <httplib.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+namespace varnex::server {
+namespace {
+
+using json = nlohmann::json;
+
+// Answers may hold bytes that are not UTF-8 (a brain can cut a text
+// anywhere): they are replaced rather than failing the reply.
+void Reply(httplib::Response& res, int status, const json& body) {
+  res.status = status;
+  res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+}
+
+void Fail(httplib::Response& res, int status, const std::string& why) { Reply(res, status, {{"error", why}}); }
+
+void Fail(httplib::Response& res, const Status& status) { Fail(res, status.code, status.error); }
+
+// The request's body as a JSON object; nullopt, with a 400 sent, when it is
+// not one. An empty body is an empty object.
+std::optional<json> Body(const httplib::Request& req, httplib::Response& res) {
+  if (req.body.empty()) return json::object();
+  try {
+    json body = json::parse(req.body);
+    if (body.is_object()) return body;
+    Fail(res, 400, "the body is not a JSON object");
+  } catch (const json::exception& e) {
+    Fail(res, 400, std::string("malformed JSON: ") + e.what());
+  }
+  return std::nullopt;
+}
+
+// A true-or-false member, false when absent; false with a 400 sent when it
+// is something else.
+bool Flag(const json& body, const char* name, bool& value, httplib::Response& res) {
+  value = false;
+  const auto it = body.find(name);
+  if (it == body.end() || it->is_null()) return true;
+  if (!it->is_boolean()) {
+    Fail(res, 400, std::string("\"") + name + "\" is true or false");
+    return false;
+  }
+  value = it->get<bool>();
+  return true;
+}
+
+json ClauseJson(const Brain::ClausePart& c) {
+  json fragments = json::array();
+  for (const Brain::FragmentPart& f : c.fragments)
+    fragments.push_back({{"relation", f.relation},
+                         {"text", f.text},
+                         {"found", f.found},
+                         {"score", f.score},
+                         {"position", f.position}});
+  return {{"number", c.number},     {"name", c.name},         {"total", c.total},
+          {"in_order", c.inOrder},  {"order_score", c.orderScore}, {"response", c.response},
+          {"fragments", fragments}};
+}
+
+json ExplanationJson(const Brain::Explanation& e) {
+  json best = json::array();
+  for (const Brain::ClausePart& c : e.best) best.push_back(ClauseJson(c));
+  json j = {{"mode", e.mode}, {"procedure", e.procedure}, {"clauses", e.clauses}, {"best", best}, {"why", e.why}};
+  if (!e.error.empty()) j["error"] = e.error;
+  return j;
+}
+
+json TurnJson(const std::string& id, const Turn& t) {
+  json j = {{"session", id},  {"started", t.started}, {"answers", t.answers},
+            {"trace", t.trace}, {"explanation", nullptr}, {"version", t.version}};
+  if (t.explanation) j["explanation"] = ExplanationJson(*t.explanation);
+  if (!t.errors.empty()) j["errors"] = t.errors;
+  if (!t.stopped.empty()) j["stopped"] = t.stopped;
+  return j;
+}
+
+}  // namespace
+
+struct HttpApi::Impl {
+  SessionService& service;
+  HttpOptions options;
+  httplib::Server http;
+  std::size_t maxBody;
+
+  Impl(SessionService& s, const HttpOptions& o) : service(s), options(o) {
+    // Room for the longest input allowed even when every byte of it is
+    // escaped, and for the rest of the body.
+    maxBody = service.Options().maxInput * 6 + 64 * 1024;
+    http.set_payload_max_length(maxBody);
+    const int connections = std::max(4, options.connections);
+    http.new_task_queue = [connections] { return new httplib::ThreadPool(static_cast<std::size_t>(connections)); };
+    http.set_keep_alive_max_count(1000);
+    http.set_tcp_nodelay(true);
+    Routes();
+  }
+
+  // A handler whose time is counted into the request histogram.
+  httplib::Server::Handler Timed(std::function<void(const httplib::Request&, httplib::Response&)> handler) {
+    return [this, handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
+      const auto began = std::chrono::steady_clock::now();
+      handler(req, res);
+      service.GetMetrics().requestSeconds.Observe(
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    };
+  }
+
+  void Routes() {
+    http.Post(R"(/v1/sessions/([^/]*)/input)", Timed([this](const httplib::Request& req, httplib::Response& res) {
+      const auto body = Body(req, res);
+      if (!body) return;
+      const auto input = body->find("input");
+      if (input == body->end() || !input->is_string()) return Fail(res, 400, "\"input\" is missing, or not a string");
+      bool trace = false, explain = false;
+      if (!Flag(*body, "trace", trace, res) || !Flag(*body, "explain", explain, res)) return;
+      const std::string id = req.matches[1];
+      Turn turn;
+      const Status status = service.Input(id, input->get_ref<const std::string&>(), trace, explain, turn);
+      if (!status.Ok()) return Fail(res, status);
+      Reply(res, 200, TurnJson(id, turn));
+    }));
+    http.Post(R"(/v1/sessions/([^/]*)/reset)", Timed([this](const httplib::Request& req, httplib::Response& res) {
+      const auto body = Body(req, res);
+      if (!body) return;
+      bool trace = false;
+      if (!Flag(*body, "trace", trace, res)) return;
+      const std::string id = req.matches[1];
+      Turn turn;
+      const Status status = service.Reset(id, trace, turn);
+      if (!status.Ok()) return Fail(res, status);
+      Reply(res, 200, TurnJson(id, turn));
+    }));
+    http.Get(R"(/v1/sessions/([^/]*))", Timed([this](const httplib::Request& req, httplib::Response& res) {
+      const std::string id = req.matches[1];
+      SessionView view;
+      const Status status = service.Show(id, view);
+      if (!status.Ok()) return Fail(res, status);
+      json facts = json::object();
+      for (const auto& [name, value] : view.facts) facts[name] = value;
+      Reply(res, 200,
+            {{"session", id},
+             {"version", view.version},
+             {"updated", view.updated},
+             {"mode", view.mode},
+             {"state", view.state},
+             {"procedure", view.procedure},
+             {"facts", facts}});
+    }));
+    http.Delete(R"(/v1/sessions/([^/]*))", Timed([this](const httplib::Request& req, httplib::Response& res) {
+      const Status status = service.Delete(req.matches[1]);
+      if (!status.Ok()) return Fail(res, status);
+      res.status = 204;
+    }));
+    http.Post("/v1/reload", Timed([this](const httplib::Request&, httplib::Response& res) {
+      std::vector<std::string> messages;
+      const Status status = service.Reload(messages);
+      json body = {{"messages", messages}};
+      if (status.Ok())
+        body["reloaded"] = service.Options().brain;
+      else
+        body["error"] = status.error;
+      Reply(res, status.Ok() ? 200 : status.code, body);
+    }));
+    http.Get("/healthz", [](const httplib::Request&, httplib::Response& res) { Reply(res, 200, {{"status", "alive"}}); });
+    http.Get("/readyz", [this](const httplib::Request&, httplib::Response& res) {
+      if (service.Ready())
+        Reply(res, 200, {{"status", "ready"}, {"brain", service.Options().brain}, {"store", service.Store().Describe()}});
+      else
+        Fail(res, 503, "not ready");
+    });
+    http.Get("/metrics", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(service.MetricsText(), "text/plain; version=0.0.4");
+    });
+
+    // Every error is JSON, including those the HTTP library answers itself.
+    http.set_error_handler(httplib::Server::HandlerWithResponse([this](const httplib::Request& req,
+                                                                       httplib::Response& res) {
+      service.GetMetrics().Error(res.status);
+      if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+      std::string why;
+      switch (res.status) {
+        case 404: why = "no such route: " + req.method + " " + req.path; break;
+        case 413: why = "the request body is over " + std::to_string(maxBody) + " bytes"; break;
+        case 414: why = "the request's path is too long"; break;
+        case 400: why = "malformed request (a POST needs a body, or Content-Length: 0)"; break;
+        default: why = "the request cannot be served (HTTP " + std::to_string(res.status) + ")"; break;
+      }
+      Fail(res, res.status, why);
+      return httplib::Server::HandlerResponse::Handled;
+    }));
+    http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr thrown) {
+      std::string why = "internal error";
+      try {
+        std::rethrow_exception(thrown);
+      } catch (const std::exception& e) {
+        why += std::string(": ") + e.what();
+      } catch (...) {
+      }
+      Fail(res, 500, why + "; nothing was kept of this request");
+    });
+  }
+};
+
+HttpApi::HttpApi(SessionService& service, const HttpOptions& options)
+    : impl_(std::make_unique<Impl>(service, options)) {}
+
+HttpApi::~HttpApi() = default;
+
+int HttpApi::Bind(std::string& error) {
+  const std::string& host = impl_->options.host;
+  const int port = impl_->options.port;
+  const std::string where = host + ":" + std::to_string(port);
+  if (port == 0) {
+    const int bound = impl_->http.bind_to_any_port(host);
+    if (bound > 0) return bound;
+  } else if (impl_->http.bind_to_port(host, port)) {
+    return port;
+  }
+  error = "cannot listen on " + where + " (" + std::strerror(errno) + ")";
+  return -1;
+}
+
+bool HttpApi::Run() { return impl_->http.listen_after_bind(); }
+
+void HttpApi::Stop() { impl_->http.stop(); }
+
+}  // namespace varnex::server
