@@ -12,7 +12,7 @@ if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${1:-}" = bench ]; then
-  packages+=(hey)
+  packages+=(wrk)
 fi
 missing=()
 for p in "${packages[@]}"; do

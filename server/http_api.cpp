@@ -186,7 +186,14 @@ struct HttpApi::Impl {
       std::string why;
       switch (res.status) {
         case 404: why = "no such route: " + req.method + " " + req.path; break;
-        case 413: why = "the request body is over " + std::to_string(maxBody) + " bytes"; break;
+        case 413:
+          // The HTTP library reads form-encoded bodies (what curl -d sends
+          // unless told otherwise) only up to 8 KiB.
+          why = req.get_header_value("Content-Type").starts_with("application/x-www-form-urlencoded")
+                    ? "the request body is over 8192 bytes, the most for Content-Type "
+                      "application/x-www-form-urlencoded; send Content-Type: application/json"
+                    : "the request body is over " + std::to_string(maxBody) + " bytes";
+          break;
         case 414: why = "the request's path is too long"; break;
         case 400: why = "malformed request (a POST needs a body, or Content-Length: 0)"; break;
         default: why = "the request cannot be served (HTTP " + std::to_string(res.status) + ")"; break;

@@ -1,6 +1,7 @@
 #include "server/service.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -114,6 +115,12 @@ class ViewFinder : public BrainVisitor {
   int mode_ = -1, state_ = -1, proc_ = -1;
   int states_ = 0, procs_ = 0, modes_ = 0;
 };
+
+std::string Rate(double rate) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", rate);
+  return text;
+}
 
 }  // namespace
 
@@ -312,7 +319,7 @@ Status SessionService::Input(const std::string& id, const std::string& input, bo
     return {400, "the input has " + std::to_string(input.size()) + " bytes, over the limit of " +
                      std::to_string(options_.maxInput)};
   if (!rate_.Allow(id))
-    return {429, "session " + id + " sends more than " + std::to_string(options_.rate) +
+    return {429, "session " + id + " sends more than " + Rate(options_.rate) +
                      " inputs a second; this input was not answered: send it again later"};
   return Take(id, &input, trace, explain, turn);
 }
