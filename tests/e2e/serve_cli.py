@@ -178,14 +178,14 @@ try:
     check("read %s again" % brain in err and "stopped" in err, "stderr: %s" % err)
 
     # A restart finds the sessions where they were.
-    server = Server("--store", "sqlite:" + brain + ".sessions.db", "--rate", "3", brain)
+    server = Server("--store", "sqlite:" + brain + ".sessions.db", "--rate", "2", brain)
     check(server.say("ann", "what is my name?")["answers"] == ["You are Ann. Read again, I still know you."],
           "ann after a restart")
     check(server.say("bo", "what is my favourite plant?")["answers"] == ["Your favourite is the basil. I never forget a plant."],
           "bo after a restart")
     # A session that sends faster than --rate is held back; others are not.
-    codes = [server.request("POST", "/v1/sessions/fast/input", {"input": "hi"})[0] for _ in range(6)]
-    check(codes[:3] == [200] * 3 and 429 in codes, "rate: %s" % codes)
+    codes = [server.request("POST", "/v1/sessions/fast/input", {"input": "hi"})[0] for _ in range(8)]
+    check(codes[:2] == [200] * 2 and 429 in codes, "rate: %s" % codes)
     check(server.request("POST", "/v1/sessions/slow/input", {"input": "hi"})[0] == 200, "rate of another session")
     code, _ = server.stop()
     check(code == 0, "second SIGTERM: exit %s" % code)
