@@ -358,6 +358,7 @@ std::vector<Finding> CheckBrains(const std::vector<std::string>& paths) { return
 // ---- the process as a whole ----
 
 void FixRandomSeed(uint64_t seed) { varnex::FixRandomSeed(std::optional<uint64_t>(seed)); }
+void SeedThisThread(uint64_t seed) { SeedRandom(seed); }
 
 void OpenWordDatabase(const std::string& folder) { AskMentavo("", folder.ends_with('/') ? folder : folder + "/"); }
 

@@ -8,7 +8,9 @@
 // volition timer it installed runs, and receives answers, trace lines and
 // messages through the handlers it installed. Calls on one Brain must not
 // overlap, except RequestStop, which may come from a signal handler or
-// another thread. Different Brains are independent.
+// another thread. Different Brains are independent, and may answer on
+// different threads at the same time: each thread has its own random
+// generator and record memory (the word database takes turns).
 #pragma once
 
 #include <cstdint>
@@ -223,8 +225,13 @@ struct Finding {
 std::vector<Finding> CheckBrains(const std::vector<std::string>& paths);
 
 // ---- the process as a whole ----
-// Fixes the random generator's seed, so that a run repeats exactly.
+// Fixes the random generator's seed, so that a run repeats exactly; the
+// seed serves every thread, and the calling thread's generator starts anew.
 void FixRandomSeed(uint64_t seed);
+// Starts the calling thread's generator anew from `seed`, leaving the
+// process's fixed seed (if any) as it is: for a new conversation that is to
+// draw a sequence of its own.
+void SeedThisThread(uint64_t seed);
 // The word database: opened once per process, with the first folder given
 // (Ask Mentavo in a brain, or these calls).
 void OpenWordDatabase(const std::string& folder);

@@ -9,12 +9,6 @@
 namespace varnex::server {
 namespace {
 
-// All engine calls, from every thread: see service.h.
-std::mutex& EngineMutex() {
-  static std::mutex m;
-  return m;
-}
-
 constexpr std::size_t kMaxTraceLines = 20000;
 
 double SteadySeconds() {
@@ -135,11 +129,6 @@ struct SessionService::Workers {
   std::string fresh;  // the session saved right after reading
   std::set<std::string> learning;  // shared learning: the clauses that can change the brain
 
-  // Freeing a brain frees engine memory: one thread at a time.
-  ~Workers() {
-    std::lock_guard engine(EngineMutex());
-    all.clear();
-  }
 };
 
 namespace {
@@ -272,10 +261,8 @@ std::shared_ptr<SessionService::Workers> SessionService::ReadWorkers(std::vector
   }
   const int count = options_.sharedLearning ? 1 : std::max(1, options_.threads);
   for (int i = 0; i < count; ++i) {
-    // One brain read at a time, so that inputs are answered between them.
-    // The brain belongs to `workers` at once, which frees it under the
-    // engine lock however this ends.
-    std::lock_guard engine(EngineMutex());
+    // The brain belongs to `workers` at once, which frees it however this
+    // ends.
     workers->all.push_back(std::make_unique<Worker>());
     Worker& worker = *workers->all.back();
     Brain& brain = worker.brain;
@@ -307,7 +294,7 @@ std::shared_ptr<SessionService::Workers> SessionService::ReadWorkers(std::vector
 uint64_t SessionService::NewSeed() {
   if (options_.seed) return *options_.seed;
   // splitmix64 over a random start: distinct, unpredictable enough seeds.
-  uint64_t z = (seedState_ += 0x9E3779B97F4A7C15ull);
+  uint64_t z = seedState_.fetch_add(0x9E3779B97F4A7C15ull, std::memory_order_relaxed) + 0x9E3779B97F4A7C15ull;
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
   z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
   return z ^ (z >> 31);
@@ -348,7 +335,6 @@ Status SessionService::Take(const std::string& id, const std::string* input, boo
   {
     Lease lease(*workers);
     Worker& w = *lease;
-    std::lock_guard engine(EngineMutex());
     const double began = SteadySeconds();
     w.Begin(trace);
     try {
@@ -363,7 +349,7 @@ Status SessionService::Take(const std::string& id, const std::string* input, boo
       } else {
         // A new conversation: the brain as read, with a generator of its own.
         w.brain.RestoreSession(workers->fresh);
-        FixRandomSeed(NewSeed());
+        SeedThisThread(NewSeed());
         const RunResult start = w.brain.Start();
         if (!start.Done()) turn.stopped = start.message;
         turn.started = true;
@@ -425,7 +411,6 @@ Status SessionService::Show(const std::string& id, SessionView& view) {
   const std::shared_ptr<Workers> workers = CurrentWorkers();
   Lease lease(*workers);
   Worker& w = *lease;
-  std::lock_guard engine(EngineMutex());
   const std::string why = w.brain.RestoreSession(stored->blob);
   if (!why.empty()) return {500, "session " + id + " cannot be restored (" + why + ")"};
   ViewFinder finder(view);

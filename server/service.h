@@ -1,16 +1,15 @@
 // The session service: many conversations with one brain, each kept as a
 // session blob in a store and restored for each of its inputs.
 //
-// Engine calls all go through one process-wide lock. The engine is built
-// for one thread: its record memory and its random generator are shared by
-// every Brain of the process, so two Brains answering on two threads at
-// once would corrupt the one and mix the other's draws between
-// conversations. What runs in parallel is everything around the engine:
-// reading and writing the store (with group commits), HTTP and JSON. Each
-// worker still has its own Brain, so that a worker can be restored and
-// answered while another is being read for a reload.
+// Each worker thread of the HTTP server leases one of the worker Brains for
+// a turn (restore the session, answer, save it), so Brains answer on
+// several threads at once: the engine gives every thread its own record
+// memory and random generator, and a Brain is only ever used by the thread
+// that leased it. With shared learning there is one Brain, and turns take
+// place one at a time.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -154,7 +153,7 @@ class SessionService {
   std::mutex workersMutex_;
   std::shared_ptr<Workers> workers_;
   std::mutex reloadMutex_;
-  uint64_t seedState_ = 0;
+  std::atomic<uint64_t> seedState_{0};
 };
 
 }  // namespace varnex::server

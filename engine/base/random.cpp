@@ -2,6 +2,7 @@
 // stays fixed when brains are created, so that a run repeats exactly.
 #include "engine/base/random.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace varnex {
@@ -34,13 +35,19 @@ struct Generator {
   }
 };
 
+// One generator per thread: brains answering on different threads (a
+// server's workers) never draw from each other's sequence, and a session
+// restored on a thread brings its generator's state with it.
 Generator& Gen() {
-  static Generator g;
+  thread_local Generator g;
   return g;
 }
-std::optional<uint64_t>& Fixed() {
-  static std::optional<uint64_t> f;
-  return f;
+// The fixed seed, set by a front end before its threads start using it.
+std::atomic<bool> gFixed{false};
+std::atomic<uint64_t> gSeed{0};
+std::optional<uint64_t> Fixed() {
+  if (!gFixed.load(std::memory_order_acquire)) return std::nullopt;
+  return gSeed.load(std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -55,9 +62,12 @@ void SeedRandomFromClock() {
 }
 
 void FixRandomSeed(std::optional<uint64_t> seed) {
-  Fixed() = seed;
+  if (seed) gSeed.store(*seed, std::memory_order_relaxed);
+  gFixed.store(seed.has_value(), std::memory_order_release);
   if (seed) Gen().Seed(*seed);
 }
+
+void SeedRandom(uint64_t seed) { Gen().Seed(seed); }
 
 uint32_t RandomBelow(uint32_t n) {
   if (n == 0) return 0;

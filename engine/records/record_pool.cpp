@@ -33,7 +33,7 @@ constexpr std::size_t kChunk = 2u << 20;
 
 // Size classes of 8 bytes, each with a free list; fresh memory is cut from
 // 2 MiB chunks. Chunks are never given back: freed records are reused by
-// the next brain. The engine runs on one thread.
+// the next brain made on the same thread.
 struct Pool {
   void* free[kClasses] = {};
   char* next = nullptr;
@@ -63,9 +63,12 @@ struct Pool {
   }
 };
 
-// Never destroyed: records of brains that outlive main() may still be freed.
+// One pool per thread, so that brains answering on different threads never
+// share a free list; a record freed on another thread than the one that
+// made it simply joins that thread's list. Never destroyed: records of
+// brains that outlive main() or their thread may still be freed.
 Pool& ThePool() {
-  static Pool* pool = new Pool;
+  thread_local Pool* pool = new Pool;
   return *pool;
 }
 

@@ -2,6 +2,8 @@
 // lengths out of range give the empty answer, never a read past a record.
 #include "engine/template/word_database.h"
 
+#include <mutex>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -125,7 +127,15 @@ struct Levels {
 
 }  // namespace
 
+// The database is one per process and reads its files by seeking: brains
+// asking it from different threads take turns.
+std::mutex& DbLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 std::string AskMentavo(const std::string& question, const std::string& directory) {
+  std::lock_guard<std::mutex> hold(DbLock());
   WordDatabase& db = Db();
   db.DataPath = directory;
   if (db.Disabled) return {};
@@ -154,6 +164,7 @@ std::string AskMentavo(const std::string& question, const std::string& directory
 }
 
 void ResetWordDatabase() {
+  std::lock_guard<std::mutex> hold(DbLock());
   WordDatabase& db = Db();
   db.sentences.reset();
   db.index.reset();
