@@ -1,5 +1,9 @@
 // Sessions kept in this process only: gone when it stops. For tests, for
 // trying a brain out, and for a service whose conversations may be lost.
+// Blobs are kept compressed: a conversation's histories are text, and a
+// service keeps a great many idle conversations for each one that talks.
+#include <zlib.h>
+
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
@@ -14,6 +18,34 @@ double SecondsNow() {
 
 namespace {
 
+// A blob as kept: deflated, with its size to inflate it back.
+struct Packed {
+  std::string bytes;
+  uLongf size = 0;
+  int64_t version = 0;
+  double updated = 0;
+};
+
+bool Pack(std::string_view blob, std::string& out) {
+  uLongf room = compressBound(static_cast<uLong>(blob.size()));
+  out.resize(room);
+  // The fastest level: most of the gain, at a small part of the cost.
+  if (compress2(reinterpret_cast<Bytef*>(out.data()), &room, reinterpret_cast<const Bytef*>(blob.data()),
+                static_cast<uLong>(blob.size()), 1) != Z_OK)
+    return false;
+  out.resize(room);
+  out.shrink_to_fit();
+  return true;
+}
+
+bool Unpack(const Packed& p, std::string& out) {
+  out.resize(p.size);
+  uLongf size = p.size;
+  return uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(p.bytes.data()),
+                    static_cast<uLong>(p.bytes.size())) == Z_OK &&
+         size == p.size;
+}
+
 class MemoryStore : public SessionStore {
  public:
   std::string Describe() const override { return "memory"; }
@@ -21,10 +53,15 @@ class MemoryStore : public SessionStore {
   StoreResult Load(const std::string& id, std::optional<StoredSession>& out) override {
     std::lock_guard lock(mutex_);
     const auto it = sessions_.find(id);
-    if (it == sessions_.end())
+    if (it == sessions_.end()) {
       out.reset();
-    else
-      out = it->second;
+      return {};
+    }
+    StoredSession s;
+    if (!Unpack(it->second, s.blob)) return StoreResult::Failure("session " + id + " cannot be read back from memory");
+    s.version = it->second.version;
+    s.updated = it->second.updated;
+    out = std::move(s);
     return {};
   }
 
@@ -33,8 +70,11 @@ class MemoryStore : public SessionStore {
     const auto it = sessions_.find(id);
     const int64_t current = it == sessions_.end() ? 0 : it->second.version;
     if (current != expected) return Conflict(id);
-    StoredSession& s = it == sessions_.end() ? sessions_[id] : it->second;
-    s.blob.assign(blob);
+    std::string packed;
+    if (!Pack(blob, packed)) return StoreResult::Failure("session " + id + " could not be kept: out of memory");
+    Packed& s = it == sessions_.end() ? sessions_[id] : it->second;
+    s.bytes = std::move(packed);
+    s.size = static_cast<uLongf>(blob.size());
     s.version = current + 1;
     s.updated = SecondsNow();
     return {StoreResult::Kind::Ok, "", s.version};
@@ -58,7 +98,7 @@ class MemoryStore : public SessionStore {
   }
 
   mutable std::mutex mutex_;
-  std::unordered_map<std::string, StoredSession> sessions_;
+  std::unordered_map<std::string, Packed> sessions_;
 };
 
 }  // namespace
