@@ -1,12 +1,16 @@
 // Sessions kept in this process only: gone when it stops. For tests, for
 // trying a brain out, and for a service whose conversations may be lost.
-// Blobs are kept compressed: a conversation's histories are text, and a
-// service keeps a great many idle conversations for each one that talks.
+// A conversation's histories are text, and a service keeps a great many
+// idle conversations for each one that talks: a session idle for a few
+// seconds is deflated, so that it costs a fraction of its size. Active ones
+// stay as they are, which keeps their turns as quick as without it.
 #include <zlib.h>
 
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "server/store.h"
 
@@ -18,13 +22,16 @@ double SecondsNow() {
 
 namespace {
 
-// A blob as kept: deflated, with its size to inflate it back.
+// A blob as kept: as it is, or deflated with its size to inflate it back.
 struct Packed {
   std::string bytes;
   uLongf size = 0;
+  bool deflated = false;
   int64_t version = 0;
   double updated = 0;
 };
+
+
 
 bool Pack(std::string_view blob, std::string& out) {
   uLongf room = compressBound(static_cast<uLong>(blob.size()));
@@ -39,6 +46,10 @@ bool Pack(std::string_view blob, std::string& out) {
 }
 
 bool Unpack(const Packed& p, std::string& out) {
+  if (!p.deflated) {
+    out = p.bytes;
+    return true;
+  }
   out.resize(p.size);
   uLongf size = p.size;
   return uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(p.bytes.data()),
@@ -48,36 +59,45 @@ bool Unpack(const Packed& p, std::string& out) {
 
 class MemoryStore : public SessionStore {
  public:
+  explicit MemoryStore(double idleSeconds) : idleSeconds_(idleSeconds) {}
   std::string Describe() const override { return "memory"; }
 
   StoreResult Load(const std::string& id, std::optional<StoredSession>& out) override {
-    std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
-    if (it == sessions_.end()) {
-      out.reset();
-      return {};
+    Packed p;
+    {
+      std::lock_guard lock(mutex_);
+      const auto it = sessions_.find(id);
+      if (it == sessions_.end()) {
+        out.reset();
+        return {};
+      }
+      p = it->second;
     }
+    // Inflated outside the lock, so that sessions are read in parallel.
     StoredSession s;
-    if (!Unpack(it->second, s.blob)) return StoreResult::Failure("session " + id + " cannot be read back from memory");
-    s.version = it->second.version;
-    s.updated = it->second.updated;
+    if (!Unpack(p, s.blob)) return StoreResult::Failure("session " + id + " cannot be read back from memory");
+    s.version = p.version;
+    s.updated = p.updated;
     out = std::move(s);
     return {};
   }
 
   StoreResult Save(const std::string& id, std::string_view blob, int64_t expected) override {
-    std::lock_guard lock(mutex_);
-    const auto it = sessions_.find(id);
-    const int64_t current = it == sessions_.end() ? 0 : it->second.version;
-    if (current != expected) return Conflict(id);
-    std::string packed;
-    if (!Pack(blob, packed)) return StoreResult::Failure("session " + id + " could not be kept: out of memory");
-    Packed& s = it == sessions_.end() ? sessions_[id] : it->second;
-    s.bytes = std::move(packed);
-    s.size = static_cast<uLongf>(blob.size());
-    s.version = current + 1;
-    s.updated = SecondsNow();
-    return {StoreResult::Kind::Ok, "", s.version};
+    {
+      std::lock_guard lock(mutex_);
+      const auto it = sessions_.find(id);
+      const int64_t current = it == sessions_.end() ? 0 : it->second.version;
+      if (current != expected) return Conflict(id);
+      Packed& s = it == sessions_.end() ? sessions_[id] : it->second;
+      s.bytes.assign(blob);
+      s.size = static_cast<uLongf>(blob.size());
+      s.deflated = false;
+      s.version = current + 1;
+      s.updated = SecondsNow();
+      expected = s.version;
+    }
+    DeflateIdle();
+    return {StoreResult::Kind::Ok, "", expected};
   }
 
   StoreResult Erase(const std::string& id, bool& found) override {
@@ -93,16 +113,42 @@ class MemoryStore : public SessionStore {
   bool InMemory() const override { return true; }
 
  private:
+  // Deflates the sessions idle for idleSeconds_, at most once a second. The
+  // work is done outside the lock; a session written meanwhile keeps its
+  // new blob.
+  void DeflateIdle() {
+    const double now = SecondsNow();
+    std::vector<std::pair<std::string, Packed>> idle;
+    {
+      std::lock_guard lock(mutex_);
+      if (now - lastSweep_ < 1) return;
+      lastSweep_ = now;
+      for (const auto& [id, p] : sessions_)
+        if (!p.deflated && now - p.updated >= idleSeconds_) idle.emplace_back(id, p);
+    }
+    for (auto& [id, p] : idle) {
+      std::string packed;
+      if (!Pack(p.bytes, packed)) continue;  // kept as it is
+      std::lock_guard lock(mutex_);
+      const auto it = sessions_.find(id);
+      if (it == sessions_.end() || it->second.version != p.version || it->second.deflated) continue;
+      it->second.bytes = std::move(packed);
+      it->second.deflated = true;
+    }
+  }
+
   static StoreResult Conflict(const std::string& id) {
     return {StoreResult::Kind::Conflict, "session " + id + " was changed or deleted meanwhile", 0};
   }
 
   mutable std::mutex mutex_;
   std::unordered_map<std::string, Packed> sessions_;
+  const double idleSeconds_;
+  double lastSweep_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<SessionStore> MakeMemoryStore() { return std::make_unique<MemoryStore>(); }
+std::unique_ptr<SessionStore> MakeMemoryStore(double idleSeconds) { return std::make_unique<MemoryStore>(idleSeconds); }
 
 }  // namespace varnex::server

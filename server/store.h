@@ -46,7 +46,8 @@ class SessionStore {
   virtual bool InMemory() const = 0;
 };
 
-std::unique_ptr<SessionStore> MakeMemoryStore();
+// Sessions idle for `idleSeconds` are kept deflated.
+std::unique_ptr<SessionStore> MakeMemoryStore(double idleSeconds = 3);
 
 struct SqliteOptions {
   // How long a write waits for another program that holds the database.

@@ -111,6 +111,27 @@ TEST_P(EveryStore, ConcurrentWritersAllLand) {
 
 INSTANTIATE_TEST_SUITE_P(Stores, EveryStore, testing::Values("memory", "sqlite"));
 
+// Idle sessions are deflated behind the writes of others: what is read
+// back, and the version check, are as before.
+TEST(MemoryStore, IdleSessionsDeflatedReadBackAsWritten) {
+  auto store = MakeMemoryStore(0);  // every session counts as idle at once
+  std::string blob;
+  for (int i = 0; i < 2000; ++i) blob += "said " + std::to_string(i % 37) + "; ";
+  blob.push_back('\0');  // blobs are bytes
+  ASSERT_TRUE(store->Save("a", blob, 0).Ok());
+  ASSERT_TRUE(store->Save("b", "other", 0).Ok());  // sweeps: "a" is deflated now
+  std::optional<StoredSession> got;
+  ASSERT_TRUE(store->Load("a", got).Ok());
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->blob, blob);
+  EXPECT_EQ(got->version, 1);
+  EXPECT_EQ(store->Save("a", "new", 0).kind, StoreResult::Kind::Conflict);
+  ASSERT_TRUE(store->Save("a", "new", 1).Ok());
+  ASSERT_TRUE(store->Load("a", got).Ok());
+  EXPECT_EQ(got->blob, "new");
+  EXPECT_EQ(got->version, 2);
+}
+
 TEST(SqliteStore, KeepsSessionsInAWriteAheadLogAcrossReopening) {
   TempDir dir;
   const std::string path = dir.File("brain.vlf.sessions.db");
