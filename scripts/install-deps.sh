@@ -7,7 +7,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev libedit-dev libxml2-dev
   qt6-base-dev qt6-declarative-dev qt6-speech-dev qt6-speech-flite-plugin xvfb xauth python3
-  libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev zlib1g-dev curl)
+  libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev zlib1g-dev libhiredis-dev redis-server curl)
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

@@ -30,7 +30,7 @@ struct StoreResult {
 class SessionStore {
  public:
   virtual ~SessionStore() = default;
-  // "memory" or "sqlite:PATH".
+  // "memory", "sqlite:PATH" or a Redis URL (without its password).
   virtual std::string Describe() const = 0;
   // The session into `out`, or nullopt there when there is none.
   virtual StoreResult Load(const std::string& id, std::optional<StoredSession>& out) = 0;
@@ -61,6 +61,15 @@ struct SqliteOptions {
 // and says why in `error`.
 std::unique_ptr<SessionStore> OpenSqliteStore(const std::string& path, std::string& error,
                                               const SqliteOptions& options = {});
+
+// Sessions in Redis, shared by every process that opens the same URL:
+//   redis://[[USER]:PASSWORD@]HOST[:PORT][/DB][?OPTIONS]
+//   redis+unix://[[USER]:PASSWORD@]/PATH/TO/SOCKET[?OPTIONS]
+// OPTIONS, joined by &: db=N, prefix=NAME (of every key; "varnex:" by
+// default) and timeout=MILLISECONDS (for connecting and for each command;
+// 2000 by default). Connects at once; on failure returns null and says why
+// in `error`.
+std::unique_ptr<SessionStore> OpenRedisStore(const std::string& url, std::string& error);
 
 // The current time as the stores record it.
 double SecondsNow();
