@@ -57,6 +57,8 @@ std::string Metrics::Text(const std::vector<Gauge>& gauges) const {
   counter("varnex_answers_total", "Answers given (an input may get several, or none).", answers);
   counter("varnex_sessions_started_total", "Sessions started, new or reset.", sessionsStarted);
   counter("varnex_learned_total", "Inputs that changed the shared brain, which was then saved.", learned);
+  counter("varnex_conflicts_total", "Turns answered again because another process wrote the session meanwhile.",
+          conflicts);
   counter("varnex_reloads_total", "Brains read again and swapped in.", reloads);
   counter("varnex_reload_failures_total", "Reloads that failed; the brains before them went on.", reloadFailures);
   Header(out, "varnex_errors_total", "Requests that ended in an error, by HTTP status.", "counter");

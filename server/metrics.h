@@ -32,6 +32,7 @@ struct Metrics {
   std::atomic<uint64_t> answers{0};          // answers given (an input may get several, or none)
   std::atomic<uint64_t> sessionsStarted{0};  // new sessions, and sessions started again
   std::atomic<uint64_t> learned{0};          // inputs after which the shared brain was saved
+  std::atomic<uint64_t> conflicts{0};        // turns answered again: another process wrote the session meanwhile
   std::atomic<uint64_t> reloads{0};
   std::atomic<uint64_t> reloadFailures{0};
   Histogram requestSeconds;  // every request, from routing to the reply

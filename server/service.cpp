@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace varnex::server {
 namespace {
@@ -319,8 +320,33 @@ Status SessionService::Reset(const std::string& id, bool trace, Turn& turn) {
 // One turn of a session: restore it (or start it), answer, save it, and
 // write it to the store. Nothing of the turn is sent before its write is
 // committed; when the write fails, the stored session is as it was.
+//
+// Inputs of one session are answered one at a time in this process; another
+// process on the same store may write the session while this one answers
+// it, and the write then finds a newer version. Nothing of the turn has been
+// sent, so it is answered again from the newer session, as if it had come
+// just after the other process's input (after a short random wait, so that
+// two processes do not keep meeting). Only a shared brain that learnt during
+// the turn cannot take it again: it would learn twice.
 Status SessionService::Take(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn) {
+  constexpr int kAttempts = 8;
   SessionLocks::Guard guard(locks_, id);
+  thread_local std::minstd_rand jitter(std::random_device{}());
+  for (int attempt = 1;; ++attempt) {
+    bool learned = false;
+    const Status status = TakeOnce(id, input, trace, explain, turn, learned);
+    if (status.code != 409 || learned) return status;
+    if (attempt == kAttempts)
+      return {409, "session " + id + " was written by another server on the same store each of the " +
+                       std::to_string(kAttempts) + " times this input was answered; it was not kept: send it again"};
+    ++metrics_.conflicts;
+    turn = Turn{};
+    std::this_thread::sleep_for(std::chrono::microseconds(jitter() % (1000u << attempt)));
+  }
+}
+
+Status SessionService::TakeOnce(const std::string& id, const std::string* input, bool trace, bool explain,
+                                Turn& turn, bool& learned) {
   std::optional<StoredSession> stored;
   const StoreResult loaded = store_->Load(id, stored);
   if (!loaded.Ok()) return {503, loaded.error};
@@ -330,7 +356,6 @@ Status SessionService::Take(const std::string& id, const std::string* input, boo
 
   std::string blob;
   std::string learnError;
-  bool learned = false;
   const std::shared_ptr<Workers> workers = CurrentWorkers();
   {
     Lease lease(*workers);

@@ -102,6 +102,8 @@ class SessionService {
   std::shared_ptr<Workers> CurrentWorkers();
   std::shared_ptr<Workers> ReadWorkers(std::vector<std::string>& messages, std::string& error);
   Status Take(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn);
+  Status TakeOnce(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn,
+                  bool& learned);
   uint64_t NewSeed();
 
   // One lock per session with an input in flight, so that its inputs are
