@@ -43,10 +43,10 @@ const char* const kUsage =
     "       varnex fmt BRAIN\n"
     "       varnex import aiml [--report FILE] [--bot NAME=VALUE]... [--bot-properties FILE]\n"
     "                          FILE_OR_FOLDER... -o BRAIN\n"
-    "       varnex serve [--listen HOST:PORT] [--store sqlite:PATH|memory] [--learning off|shared]\n"
-    "                    [--threads N] [--max-input BYTES] [--max-sessions N] [--rate PER_SECOND]\n"
-    "                    [--seed N] [--words DIR] [--time-limit SECONDS] [--value-limit BYTES]\n"
-    "                    [--collection-limit MEMBERS] BRAIN\n"
+    "       varnex serve [--listen HOST:PORT] [--store sqlite:PATH|memory|redis://HOST:PORT]\n"
+    "                    [--learning off|shared] [--threads N] [--max-input BYTES] [--max-sessions N]\n"
+    "                    [--rate PER_SECOND] [--seed N] [--words DIR] [--time-limit SECONDS]\n"
+    "                    [--value-limit BYTES] [--collection-limit MEMBERS] BRAIN\n"
     "       varnex worddb build SENTENCES DIR\n"
     "       varnex worddb ask DIR QUESTION\n"
     "       varnex --help | --version\n";
@@ -225,8 +225,10 @@ Parsed ParseServe(const std::vector<std::string>& args) {
         o.listenHost = host;
         o.listenPort = static_cast<int>(*port);
       } else if (a == "--store") {
-        if (v != "memory" && !(v.starts_with("sqlite:") && v.size() > 7))
-          return Wrong(a, "\"" + v + "\" is not sqlite:PATH or memory");
+        // A Redis URL is read in full when the store is opened.
+        if (v != "memory" && !(v.starts_with("sqlite:") && v.size() > 7) && !v.starts_with("redis://") &&
+            !v.starts_with("redis+unix://"))
+          return Wrong(a, "\"" + v + "\" is not sqlite:PATH, memory, redis://HOST:PORT or redis+unix:///SOCKET");
         o.store = v;
       } else if (a == "--learning") {
         if (v != "off" && v != "shared") return Wrong(a, "\"" + v + "\" is not off or shared");

@@ -22,17 +22,27 @@ void Say(const std::string& line) {
   std::fflush(stderr);
 }
 
+bool IsRedis(const std::string& store) { return store.starts_with("redis://") || store.starts_with("redis+unix://"); }
+
 std::unique_ptr<server::SessionStore> OpenStore(const ConsoleOptions& options, std::string& error) {
   // By default the sessions live beside the brain, so that a brain and its
   // conversations are found and copied together.
-  const std::string spec = options.store.empty() ? "sqlite:" + options.brain + ".sessions.db" : options.store;
-  if (spec == "memory") return server::MakeMemoryStore();
-  return server::OpenSqliteStore(spec.substr(std::string("sqlite:").size()), error);
+  const std::string store = options.store.empty() ? "sqlite:" + options.brain + ".sessions.db" : options.store;
+  if (store == "memory") return server::MakeMemoryStore();
+  if (IsRedis(store)) return server::OpenRedisStore(store, error);
+  return server::OpenSqliteStore(store.substr(std::string("sqlite:").size()), error);
 }
 
 }  // namespace
 
 int RunServe(const ConsoleOptions& options) {
+  // A Redis store is there for several processes, and each would learn on
+  // its own brain, in its own order, into the same learned file.
+  if (options.sharedLearning && IsRedis(options.store)) {
+    Say("shared learning needs every process to apply the same changes in the same order; with a Redis store "
+        "run with --learning off");
+    return 2;
+  }
   if (!BrainFileOpens(options.brain)) return 1;
   // One thread waits for the signals; every thread made from here on
   // (the store's writer, the HTTP workers) leaves them to it.

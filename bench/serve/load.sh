@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # A load measurement of varnex serve on loopback (not a test): USERS distinct
 # sessions (1000 by default) send inputs to the demo brain through wrk for
-# SECONDS each, with the memory store and then with the SQLite store. Prints
+# SECONDS each, with the memory store and then with the SQLite store (or
+# the stores named in STORE: memory, sqlite, redis or all; redis starts a
+# redis-server of its own on a Unix socket, without persistence). Prints
 # wrk's inputs a second and latency percentiles, the answers a second the
 # service counted, and the memory one idle session costs.
 #   bash scripts/install-deps.sh bench   # wrk
-#   bash bench/serve/load.sh [VARNEX] [BRAIN]
+#   [STORE=redis] bash bench/serve/load.sh [VARNEX] [BRAIN]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 varnex=${1:-$here/../../build/console/varnex}
@@ -14,10 +16,14 @@ users=${USERS:-1000}
 seconds=${SECONDS_EACH:-10}
 connections=${CONNECTIONS:-50}
 threads=${THREADS:-2}
+stores=${STORE:-memory sqlite}
+[ "$stores" = all ] && stores="memory sqlite redis"
 dir=$(mktemp -d)
 pid=
+redis_pid=
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -n "$redis_pid" ] && kill "$redis_pid" 2>/dev/null && wait "$redis_pid" 2>/dev/null
   rm -rf "$dir"
 }
 trap cleanup EXIT
@@ -37,7 +43,19 @@ LUA
 rss_kib() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 metric() { curl -s "$base/metrics" | awk -v m="$1" '$1 == m {print $2}'; }
 
-for store in memory "sqlite:$dir/sessions.db"; do
+for kind in $stores; do
+  case $kind in
+    memory) store=memory ;;
+    sqlite) store="sqlite:$dir/sessions.db" ;;
+    redis)
+      redis-server --port 0 --unixsocket "$dir/redis.sock" --unixsocketperm 700 --save "" --appendonly no \
+        --dir "$dir" --logfile "$dir/redis.log" &
+      redis_pid=$!
+      for _ in $(seq 100); do [ "$(redis-cli -s "$dir/redis.sock" ping 2>/dev/null)" = PONG ] && break; sleep 0.05; done
+      store="redis+unix://$dir/redis.sock"
+      ;;
+    *) echo "STORE: $kind is not memory, sqlite, redis or all" >&2; exit 2 ;;
+  esac
   "$varnex" serve --listen 127.0.0.1:0 --store "$store" --rate 0 --threads "$threads" "$brain" \
     >"$dir/out" 2>"$dir/err" &
   pid=$!
@@ -68,10 +86,18 @@ for store in memory "sqlite:$dir/sessions.db"; do
   echo "mean engine turn $(mean_ms varnex_engine_seconds) ms, mean store write $(mean_ms varnex_store_write_seconds) ms"
   echo "resident memory after the run: $(rss_kib "$pid") KiB," \
     "$(( ($(rss_kib "$pid") - before) * 1024 / users )) bytes a session (histories of up to 100 inputs and outputs)"
-  if [ "$store" != memory ]; then
+  if [ "$kind" = redis ]; then
+    echo "redis: $(redis-cli -s "$dir/redis.sock" info memory | grep '^used_memory_human' | tr -d '\r')," \
+      "session blob of user1: $(redis-cli -s "$dir/redis.sock" hstrlen varnex:session:user1 blob) bytes"
+  elif [ "$store" != memory ]; then
     python3 -c "import sqlite3,sys; c=sqlite3.connect(sys.argv[1]); print('session blobs: %d, %.0f bytes on average' % c.execute('select count(*), avg(length(blob)) from sessions').fetchone())" "${store#sqlite:}"
   fi
   kill "$pid"
   wait "$pid" || true
   pid=
+  if [ -n "$redis_pid" ]; then
+    kill "$redis_pid"
+    wait "$redis_pid" || true
+    redis_pid=
+  fi
 done
