@@ -8,6 +8,7 @@
 #include "engine/base/numbers.h"
 #include "engine/base/random.h"
 #include "engine/matching/match.h"
+#include "engine/matching/score.h"
 #include "engine/matching/score_rules.h"
 #include "engine/template/expand_tags.h"
 
@@ -75,16 +76,8 @@ class Snapshot {
   std::vector<Cache> caches_;
 };
 
-// Scoring marks the brain while it runs, as Score does, so that a failing
-// tag is treated as scoring treats it.
-struct ScoringMark {
-  explicit ScoringMark(BrainClass& b) : brain(b) { ++brain.Scoring; }
-  ~ScoringMark() { --brain.Scoring; }
-  BrainClass& brain;
-};
-
 ClauseExplained ExplainClause(BrainClass& brain, PatternClass& pattern, std::size_t index, const std::string& input) {
-  ScoringMark scoring(brain);
+  ScoringScope scoring(brain);
   std::string expandedCopy;
   std::string_view expanded = input;
   if (input.find('^') != std::string::npos) expanded = expandedCopy = ExpandTags(brain, input, input, nullptr, &pattern);

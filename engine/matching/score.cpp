@@ -12,17 +12,6 @@
 namespace varnex {
 
 namespace {
-// Marks the brain as scoring for as long as a clause is scored.
-class ScoringScope {
- public:
-  explicit ScoringScope(BrainClass& brain) : brain_(brain) { ++brain_.Scoring; }
-  ~ScoringScope() { --brain_.Scoring; }
-  ScoringScope(const ScoringScope&) = delete;
-  ScoringScope& operator=(const ScoringScope&) = delete;
-
- private:
-  BrainClass& brain_;
-};
 
 // The pattern's fragments against an input already expanded.
 int32_t ScoreExpanded(BrainClass& brain, PatternClass& pattern, const MatchText& text) {

@@ -11,6 +11,19 @@
 
 namespace varnex {
 
+// Marks the brain as scoring for as long as a clause is scored, so that a
+// failing tag is treated as scoring treats it.
+class ScoringScope {
+ public:
+  explicit ScoringScope(BrainClass& brain) : brain_(brain) { ++brain_.Scoring; }
+  ~ScoringScope() { --brain_.Scoring; }
+  ScoringScope(const ScoringScope&) = delete;
+  ScoringScope& operator=(const ScoringScope&) = delete;
+
+ private:
+  BrainClass& brain_;
+};
+
 // The pattern's score: its fragments' scores plus the order bonus, or minus
 // the order penalty when the words were not found in fragment order.
 int32_t Score(BrainClass& brain, PatternClass& pattern, std::string_view input);
