@@ -233,6 +233,17 @@ std::unique_ptr<SessionService> SessionService::Open(const ServiceOptions& optio
                                                      std::unique_ptr<SessionStore> store,
                                                      std::vector<std::string>& messages, std::string& error) {
   std::unique_ptr<SessionService> service(new SessionService(options, std::move(store)));
+  if (options.sharedLearning) {
+    // Two processes learning into one file would each save their own
+    // brain over the other's, and what one of them learnt would be lost.
+    const std::string lock = LearnedBrainPath(options.brain) + ".lock";
+    std::string why;
+    if (!service->learnedLock_.TryLock(lock, why)) {
+      error = "shared learning: another process is learning into " + LearnedBrainPath(options.brain) + " (" + why +
+              "); one process at a time may learn for a brain";
+      return nullptr;
+    }
+  }
   std::shared_ptr<Workers> workers = service->ReadWorkers(messages, error);
   if (!workers) return nullptr;
   service->workers_ = std::move(workers);

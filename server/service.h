@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/varnex.h"
+#include "platform/file_lock.h"
 #include "server/metrics.h"
 #include "server/store.h"
 
@@ -156,6 +157,7 @@ class SessionService {
   std::shared_ptr<Workers> workers_;
   std::mutex reloadMutex_;
   std::atomic<uint64_t> seedState_{0};
+  FileLock learnedLock_;  // shared learning: this process alone writes the learnt brain
 };
 
 }  // namespace varnex::server

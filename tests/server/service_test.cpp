@@ -76,6 +76,7 @@ class Service : public testing::Test {
     test::WriteFile(options_.brain, kBrain);
   }
   void Open() {
+    service_.reset();  // a service learning for the brain holds it until it is gone
     auto store = std::make_unique<FlakyStore>();
     store_ = store.get();
     std::vector<std::string> messages;
@@ -243,6 +244,23 @@ TEST_F(Service, LearnsForEveryoneOnlyWhenShared) {
                                    std::filesystem::last_write_time(dir_.File("t.learned.vlf")) + std::chrono::seconds(5));
   Open();
   EXPECT_EQ(Say("dee", "ping"), (Lines{"Welcome.", "Pardon?"}));
+}
+
+TEST_F(Service, LetsOneServiceAtATimeLearnForABrain) {
+  options_.sharedLearning = true;
+  Open();
+  std::vector<std::string> messages;
+  std::string error;
+  auto second = SessionService::Open(options_, std::make_unique<FlakyStore>(), messages, error);
+  EXPECT_FALSE(second);
+  EXPECT_NE(error.find("another process is learning into " + LearnedBrainPath(options_.brain)), std::string::npos)
+      << error;
+  // Serving without learning does not need the brain to itself.
+  options_.sharedLearning = false;
+  EXPECT_TRUE(SessionService::Open(options_, std::make_unique<FlakyStore>(), messages, error)) << error;
+  options_.sharedLearning = true;
+  service_.reset();
+  EXPECT_TRUE(SessionService::Open(options_, std::make_unique<FlakyStore>(), messages, error)) << error;
 }
 
 TEST(SessionIds, AreShortNamesOfSafeCharacters) {
