@@ -9,7 +9,9 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -23,18 +25,27 @@ namespace {
 constexpr std::size_t kMaxBatch = 256;
 constexpr int kReaders = 4;
 
-std::string Why(sqlite3* db) {
-  std::string why = sqlite3_errmsg(db);
-  if (sqlite3_extended_errcode(db) == SQLITE_FULL) why += " (disk or store full)";
-  return why;
+// What a full disk means in SQLite's terms, said plainly. A write that
+// finds no room is SQLITE_FULL (as is a store at its --max-pages), but
+// growing the log's shared-memory index, which opening a database does
+// first, fails as a mere "disk I/O error": the system's error tells them
+// apart. That error is only set for I/O errors, and stale otherwise.
+std::string FullDisk(sqlite3* db) {
+  if (sqlite3_extended_errcode(db) == SQLITE_FULL) return " (disk or store full)";
+  const int code = sqlite3_errcode(db);
+  const int system = sqlite3_system_errno(db);
+  if ((code == SQLITE_IOERR || code == SQLITE_CANTOPEN) && (system == ENOSPC || system == EDQUOT))
+    return std::string(" (disk full: ") + std::strerror(system) + ")";
+  return "";
 }
+
+std::string Why(sqlite3* db) { return sqlite3_errmsg(db) + FullDisk(db); }
 
 bool Exec(sqlite3* db, const char* sql, std::string& error) {
   char* message = nullptr;
   if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-  error = message ? message : Why(db);
+  error = message ? message + FullDisk(db) : Why(db);
   sqlite3_free(message);
-  if (sqlite3_extended_errcode(db) == SQLITE_FULL) error += " (disk or store full)";
   return false;
 }
 
@@ -99,12 +110,14 @@ class SqliteStore : public SessionStore {
     int64_t format = 0;
     if (!Scalar("PRAGMA user_version", format, why)) return fail(why);
     if (format > 1) return fail("a session store of a newer format (" + std::to_string(format) + ")");
-    if (!Exec(db_,
-              "CREATE TABLE IF NOT EXISTS sessions(id TEXT PRIMARY KEY, version INTEGER NOT NULL, "
-              "blob BLOB NOT NULL, updated REAL NOT NULL);"
-              "PRAGMA user_version=1",
-              why))
-      return fail(why);
+    // The format is written once, when the table is made: opening a store
+    // made before writes nothing, so that a start on a full disk still
+    // serves its sessions (their writes refused until there is room again).
+    std::string create =
+        "CREATE TABLE IF NOT EXISTS sessions(id TEXT PRIMARY KEY, version INTEGER NOT NULL, "
+        "blob BLOB NOT NULL, updated REAL NOT NULL)";
+    if (format == 0) create += "; PRAGMA user_version=1";
+    if (!Exec(db_, create.c_str(), why)) return fail(why);
     const auto prepare = [&](sqlite3* db, const char* sql, sqlite3_stmt*& s) {
       if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) == SQLITE_OK) return true;
       why = "not a session store: " + Why(db);

@@ -195,6 +195,26 @@ TEST(SqliteStore, ADatabaseHeldByAnotherProgramFailsTheWriteInTime) {
   EXPECT_TRUE(store->Save("ann", "after", 1).Ok());
 }
 
+// Opening a store made before writes nothing: a service started while
+// another program writes (or on a full disk) still serves what is stored.
+TEST(SqliteStore, OpensAStoreMadeBeforeWithoutWritingToIt) {
+  TempDir dir;
+  const std::string path = dir.File("s.db");
+  ASSERT_TRUE(OpenSqlite(path)->Save("ann", "kept", 0).Ok());
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  SqliteOptions options;
+  options.busyMilliseconds = 50;
+  auto store = OpenSqlite(path, options);
+  ASSERT_TRUE(store);
+  EXPECT_EQ(Read(*store, "ann"), "kept");
+  EXPECT_EQ(store->Save("ann", "later", 1).kind, StoreResult::Kind::Failed);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_TRUE(store->Save("ann", "later", 1).Ok());
+}
+
 TEST(SqliteStore, RefusesFilesThatAreNoSessionStore) {
   TempDir dir;
   std::string error;
