@@ -20,7 +20,8 @@ namespace varnex {
 namespace {
 
 void ResetHitsOf(KnowledgeClass& k) {
-  for (auto& p : k.Patterns) p->HitCount = 0;
+  for (PatternClass* p : k.HitMarked) p->HitCount = 0;
+  k.HitMarked.clear();
 }
 
 // Submit This and Do Response For run whole cycles or responses inside the

@@ -14,7 +14,7 @@ namespace varnex {
 void Respond(BrainClass& brain, PatternClass& pattern, const std::string& input) {
   BrainClass::BusyScope busy(brain);
   brain.CheckRun();
-  pattern.HitCount = CheckedAdd(pattern.HitCount, 1);
+  SetHitCount(pattern, CheckedAdd(pattern.HitCount, 1));
   OwnedList<ResponseClass>* chosen = &pattern.Responses;
   for (auto& t : pattern.Thresholds) {
     if (t->ThreshFrom <= pattern.HitCount && t->ThreshTo >= pattern.HitCount) {

@@ -1,6 +1,8 @@
 // Patterns that respond without being asked: volition after silence, and
 // the Initialize and Finalize clauses around loading and discarding a brain.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/actions/respond.h"
 #include "engine/cycle/input_cycle.h"
@@ -49,16 +51,38 @@ void VolitionTick(BrainClass& brain) {
 
 namespace {
 
-// The Initialize or Finalize clauses of the first mode respond in turn.
-template <class Marked>
-void RespondMarked(BrainClass& brain, Marked marked, const char* label) {
+// The positions of the mode's Initialize (or Finalize) clauses, found again
+// only when the mode's layout has moved on.
+const std::vector<uint32_t>& EventClauses(KnowledgeClass& k, bool initialize) {
+  auto& events = k.Events;
+  if (events.layout != k.Layout) {
+    events.initialize.clear();
+    events.finalize.clear();
+    for (std::size_t i = 0; i < k.Patterns.size(); ++i) {
+      if (k.Patterns[i]->HasInitialize) events.initialize.push_back(static_cast<uint32_t>(i));
+      if (k.Patterns[i]->HasFinalize) events.finalize.push_back(static_cast<uint32_t>(i));
+    }
+    events.layout = k.Layout;
+  }
+  return initialize ? events.initialize : events.finalize;
+}
+
+// The Initialize or Finalize clauses of the first mode respond in turn, in
+// the mode's order. A clause may change the mode as it responds; the next
+// one is then the first marked clause after the position just answered,
+// found among the mode as it now is.
+void RespondMarked(BrainClass& brain, bool initialize, const char* label) {
   brain.SubmitInput = &ProcessInput;
   BrainClass::BusyScope busy(brain);
   if (brain.Knowledge.empty()) return;
   KnowledgeClass* k = brain.Knowledge[0].get();
-  for (std::size_t i = 0; i < k->Patterns.size(); ++i) {
-    PatternClass& p = *k->Patterns[i];
-    if (!marked(p)) continue;
+  std::size_t next = 0;
+  for (;;) {
+    const std::vector<uint32_t>& marked = EventClauses(*k, initialize);
+    const auto it = std::lower_bound(marked.begin(), marked.end(), next);
+    if (it == marked.end()) return;
+    PatternClass& p = *k->Patterns[*it];
+    next = *it + 1;
     if (brain.TraceOn) brain.Trace(std::string(label) + p.ObjectName);
     Respond(brain, p, "");
   }
@@ -66,11 +90,7 @@ void RespondMarked(BrainClass& brain, Marked marked, const char* label) {
 
 }  // namespace
 
-void ClauseInit(BrainClass& brain) {
-  RespondMarked(brain, [](const PatternClass& p) { return p.HasInitialize; }, "[Clause Init]: ");
-}
-void ClauseFinal(BrainClass& brain) {
-  RespondMarked(brain, [](const PatternClass& p) { return p.HasFinalize; }, "[Clause Final]: ");
-}
+void ClauseInit(BrainClass& brain) { RespondMarked(brain, true, "[Clause Init]: "); }
+void ClauseFinal(BrainClass& brain) { RespondMarked(brain, false, "[Clause Final]: "); }
 
 }  // namespace varnex

@@ -27,6 +27,7 @@ PatternClass* AddPatternToKnowledge(KnowledgeClass& k, std::unique_ptr<PatternCl
   p->Owner = &k;
   // Appending leaves the mode's index true for the patterns it covers.
   k.Patterns.push_back(std::move(pattern));
+  ++k.Layout;
   k.HasVolition = k.HasVolition || p->HasVolition;
   BrainClass* brain = BrainOfKnowledge(&k);
   if (k.HasVolition && k.Owner && k.Owner->Kind == ObjectKind::Brain) static_cast<BrainClass*>(k.Owner)->HasVolition = true;
@@ -44,8 +45,14 @@ WordFragmentClass* AddFragmentToPattern(PatternClass& p, std::unique_ptr<WordFra
   Touch(&p);
   BrainClass* brain = BrainOfPattern(&p);
   switch (f->Relation) {
-    case PatternType::Initialize: p.HasInitialize = true; break;
-    case PatternType::Finalize: p.HasFinalize = true; break;
+    case PatternType::Initialize:
+      p.HasInitialize = true;
+      if (p.Owner) ++p.Owner->Layout;
+      break;
+    case PatternType::Finalize:
+      p.HasFinalize = true;
+      if (p.Owner) ++p.Owner->Layout;
+      break;
     case PatternType::Volition:
       p.HasVolition = true;
       if (p.Owner) {

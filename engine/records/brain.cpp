@@ -201,8 +201,9 @@ void BrainClass::Retire(AnyRecord record) {
       hadPatterns = true;
       auto* p = static_cast<PatternClass*>(r);
       if (p->Owner) {
-        auto& marked = p->Owner->VolitionMarked;
-        marked.erase(std::remove(marked.begin(), marked.end(), p), marked.end());
+        ++p->Owner->Layout;
+        for (auto* marked : {&p->Owner->VolitionMarked, &p->Owner->HitMarked})
+          marked->erase(std::remove(marked->begin(), marked->end(), p), marked->end());
       }
       Touch(p);
     } else if (r->Kind == ObjectKind::Fragment) {

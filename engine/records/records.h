@@ -139,6 +139,22 @@ class KnowledgeClass final : public ObjectClass {
   // Patterns whose LastVolition may be other than 0, so that answering
   // resets only those.
   std::vector<PatternClass*> VolitionMarked;
+  // Patterns whose HitCount may be other than 0 (SetHitCount keeps it), so
+  // that a conversation's counts are saved and cleared without reading
+  // every pattern of a large mode. May hold a pattern more than once.
+  std::vector<PatternClass*> HitMarked;
+  // Where marked patterns stand in Patterns, sorted by address; rebuilt
+  // whenever a lookup finds it stale.
+  std::vector<std::pair<const PatternClass*, uint32_t>> PositionCache;
+  // Moves on whenever a pattern joins or leaves the mode, or gains an
+  // Initialize or Finalize fragment, so that the positions of those
+  // clauses can be kept instead of looked for among every pattern each
+  // time a conversation starts.
+  uint64_t Layout = 0;
+  struct EventClauses {
+    uint64_t layout = ~uint64_t{0};
+    std::vector<uint32_t> initialize, finalize;
+  } Events;
 };
 
 // A pattern or fragment of this mode changed: derived indexes are stale.
@@ -208,6 +224,12 @@ inline void Touch(PatternClass* p) {
     for (std::size_t i = k.Patterns.size(); i > idx->PatternsCovered; --i)
       if (k.Patterns[i - 1].get() == p) return;  // appended since the index was built
   Touch(&k);
+}
+
+// Sets a pattern's HitCount, remembering the pattern for the next reset.
+inline void SetHitCount(PatternClass& p, int32_t hits) {
+  if (p.HitCount == 0 && hits != 0 && p.Owner) p.Owner->HitMarked.push_back(&p);
+  p.HitCount = hits;
 }
 
 inline void SetLastVolition(PatternClass& p, double when) {

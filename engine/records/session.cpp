@@ -3,7 +3,9 @@
 // blob that cannot be read leaves the brain as it was.
 #include "engine/records/session.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "engine/base/random.h"
 
@@ -177,6 +179,29 @@ Session Parse(std::string_view blob) {
   return s;
 }
 
+// Where a pattern of `mode` stands in it. The cache is checked on every
+// lookup and rebuilt when the pattern is not where it says (the mode has
+// changed since), so it is never trusted blindly.
+uint32_t PositionOf(KnowledgeClass& mode, const PatternClass* p) {
+  auto& cache = mode.PositionCache;
+  const auto find = [&]() -> std::optional<uint32_t> {
+    const auto it = std::lower_bound(cache.begin(), cache.end(), std::make_pair(p, uint32_t{0}));
+    if (it == cache.end() || it->first != p) return std::nullopt;
+    if (it->second >= mode.Patterns.size() || mode.Patterns[it->second].get() != p) return std::nullopt;
+    return it->second;
+  };
+  if (const auto at = find()) return *at;
+  cache.clear();
+  cache.reserve(mode.Patterns.size());
+  for (std::size_t i = 0; i < mode.Patterns.size(); ++i)
+    cache.emplace_back(mode.Patterns[i].get(), static_cast<uint32_t>(i));
+  std::sort(cache.begin(), cache.end());
+  if (const auto at = find()) return *at;
+  // Marked patterns belong to their mode while they live; one that does
+  // not would be a broken mark, and its count is not worth a wrong index.
+  return static_cast<uint32_t>(mode.Patterns.size());
+}
+
 }  // namespace
 
 void MarkBrainAsRead(BrainClass& brain) {
@@ -207,12 +232,23 @@ std::string SaveSession(const BrainClass& b) {
     w.Text(p->CurrentStep.view());
   }
   std::vector<Hit> hits;
-  for (std::size_t k = 0; k < b.Knowledge.size(); ++k)
-    for (std::size_t i = 0; i < b.Knowledge[k]->Patterns.size(); ++i) {
-      const PatternClass& p = *b.Knowledge[k]->Patterns[i];
-      if (p.HitCount != 0 || p.LastVolition != 0)
-        hits.push_back({static_cast<uint32_t>(k), static_cast<uint32_t>(i), p.HitCount, p.LastVolition});
+  for (std::size_t k = 0; k < b.Knowledge.size(); ++k) {
+    // Only marked patterns can hold a count or a volition time: a
+    // conversation costs what it touched, not the size of the mode.
+    KnowledgeClass& mode = *b.Knowledge[k];
+    std::vector<PatternClass*> marked(mode.HitMarked);
+    marked.insert(marked.end(), mode.VolitionMarked.begin(), mode.VolitionMarked.end());
+    std::sort(marked.begin(), marked.end());
+    marked.erase(std::unique(marked.begin(), marked.end()), marked.end());
+    const std::size_t first = hits.size();
+    for (const PatternClass* p : marked) {
+      if (p->HitCount == 0 && p->LastVolition == 0) continue;
+      const uint32_t at = PositionOf(mode, p);
+      if (at < mode.Patterns.size()) hits.push_back({static_cast<uint32_t>(k), at, p->HitCount, p->LastVolition});
     }
+    std::sort(hits.begin() + static_cast<std::ptrdiff_t>(first), hits.end(),
+              [](const Hit& x, const Hit& y) { return x.clause < y.clause; });
+  }
   w.Number(static_cast<uint32_t>(hits.size()));
   for (const Hit& h : hits) {
     w.Number(h.mode);
@@ -268,15 +304,16 @@ void RestoreSession(BrainClass& b, std::string_view blob) {
   }
   // Every clause's count is the session's: the others' counts go back to 0.
   for (auto& k : b.Knowledge) {
-    for (auto& p : k->Patterns) p->HitCount = 0;
+    for (PatternClass* p : k->HitMarked) p->HitCount = 0;
     for (PatternClass* p : k->VolitionMarked) p->LastVolition = 0;
+    k->HitMarked.clear();
     k->VolitionMarked.clear();
   }
   for (const Hit& h : s.hits) {
     // A clause the brain no longer has (it changed since) is passed over.
     if (h.mode >= b.Knowledge.size() || h.clause >= b.Knowledge[h.mode]->Patterns.size()) continue;
     PatternClass& p = *b.Knowledge[h.mode]->Patterns[h.clause];
-    p.HitCount = h.hits;
+    SetHitCount(p, h.hits);
     SetLastVolition(p, h.lastVolition);
   }
   RestoreRandomState(s.random);

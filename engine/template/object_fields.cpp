@@ -65,7 +65,7 @@ bool SetField(ObjectClass& record, const std::string& key, const std::string& va
       return true;
     case ObjectKind::Pattern: {
       auto& p = static_cast<PatternClass&>(record);
-      if (key == "HITCOUNT") p.HitCount = Whole(value);
+      if (key == "HITCOUNT") SetHitCount(p, Whole(value));
       else if (key == "HASVOLITION") p.HasVolition = Flag(value);
       else if (key == "LASTVOLITION") SetLastVolition(p, Days(value, NowDays()));
       else if (key == "VOLITIONWHEN") p.VolitionWhen = Days(value, 9999999.99);

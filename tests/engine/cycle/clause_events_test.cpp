@@ -39,6 +39,31 @@ TEST(ClauseEvents, InitializeAndFinalizeUseTheFirstModeOnly) {
   EXPECT_EQ(rec.trace[3], "[Clause Final]: bye");
 }
 
+// Initialize clauses that delete clauses of their mode as they respond:
+// the next to respond is the first marked one after the position just
+// answered, in the mode as it now is, as when every clause is looked at
+// in turn. Clauses added later respond the next time.
+TEST(ClauseEvents, InitializeFollowsTheModeAsItChanges) {
+  test::Recorder rec;
+  auto b = test::MakeBrain(rec, false);
+  test::Load(*b,
+             "For-Mode 0,0\nName-Object {plain}\n  Fragment AND,0,0, {x}, {}, {}\n  Response {x},Just Text,{},{}\n"
+             "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {A},Task List,{},{}\n"
+             "    Task {plain},Delete Object,{},{}\n"
+             "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {B},Just Text,{},{}\n"
+             "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {C},Task List,{},{}\n"
+             "    Task {d},Delete Object,{},{}\n"
+             "For-Mode 0,0\nName-Object {d}\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {D},Just Text,{},{}\n"
+             "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {E},Just Text,{},{}\n");
+  ClauseInit(*b);
+  // Deleting "plain" moves B into the place A answered from.
+  EXPECT_EQ(rec.answers, (Lines{"A", "C", "E"}));
+  rec.answers.clear();
+  test::Load(*b, "For-Mode 0,0\n  Fragment Initialize,0,0, {}, {}, {}\n  Response {F},Just Text,{},{}\n");
+  ClauseInit(*b);
+  EXPECT_EQ(rec.answers, (Lines{"A", "B", "C", "E", "F"}));
+}
+
 TEST(ClauseEvents, VolitionFiresAfterSilenceOnly) {
   test::FixedClock clock(45000.0);
   test::Recorder rec;

@@ -25,6 +25,7 @@ const char* const kBrain =
     "For-Mode 0,0\n  Fragment AND,0,0, {call}, {}, {}\n  Fragment AND,0,0, {me}, {}, {}\n"
     "  Response {Call you ^Input{0}},Assignment,{name},{^Input{0}}\n"
     "For-Mode 0,0\n  Fragment AND,0,0, {angry}, {}, {}\n  Response {Grr.},State Change,{Cross},{}\n"
+    "For-Mode 0,0\n  Fragment AND,0,0, {again}, {}, {}\n  Response {From the top.},Reset KM Hits,{},{}\n"
     "For-Mode 0,0\n  Fragment AND,0,0, {roll}, {}, {}\n"
     "  Response {one},Just Text,{},{}\n  Response {two},Just Text,{},{}\n  Response {three},Just Text,{},{}\n"
     "For-Mode 0,0\n  Fragment AND,0,0, {like}, {}, {}\n"
@@ -48,10 +49,12 @@ const char* const kBrain =
 
 const std::vector<std::string> kFirst = {"hello",  "call me Ann", "hello", "like tea", "roll",  "quiz",
                                          "three",  "four",        "paris", "forget",   "fruit", "angry",
-                                         "hello",  "away",        "hmm",   "back",     "roll",  "hello"};
+                                         "hello",  "away",        "hmm",   "back",     "roll",  "hello",
+                                         "again",  "hello",       "hello", "hello"};
 const std::vector<std::string> kSecond = {"roll", "like cake", "fruit", "quiz", "four", "hello",
                                           "hello", "hello",    "hello", "roll", "like pie", "fruit",
-                                          "away",  "roll",     "back",  "angry", "call me Bo", "hello"};
+                                          "away",  "roll",     "back",  "angry", "call me Bo", "hello",
+                                          "hello", "again",    "hello", "roll"};
 
 // A brain read and started: the state every conversation begins from.
 std::unique_ptr<BrainClass> Fresh(std::vector<std::string>& said) {
