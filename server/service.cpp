@@ -219,6 +219,55 @@ bool SessionService::RateLimiter::Allow(const std::string& id) {
   return true;
 }
 
+// ---- the brain keeper ----
+
+SessionService::BrainKeeper::BrainKeeper() : thread_([this] { Loop(); }) {}
+
+SessionService::BrainKeeper::~BrainKeeper() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+void SessionService::BrainKeeper::Post(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  wake_.notify_one();
+}
+
+void SessionService::BrainKeeper::Run(const std::function<void()>& task) {
+  std::mutex doneMutex;
+  std::condition_variable doneCv;
+  bool done = false;
+  Post([&] {
+    task();
+    std::lock_guard lock(doneMutex);
+    done = true;
+    doneCv.notify_one();
+  });
+  std::unique_lock lock(doneMutex);
+  doneCv.wait(lock, [&] { return done; });
+}
+
+void SessionService::BrainKeeper::Loop() {
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [&] { return stopping_ || !tasks_.empty(); });
+      if (tasks_.empty()) return;  // stopping, with nothing left to do
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+    }
+    task();
+  }
+}
+
 // ---- the service ----
 
 SessionService::SessionService(const ServiceOptions& options, std::unique_ptr<SessionStore> store)
@@ -244,7 +293,8 @@ std::unique_ptr<SessionService> SessionService::Open(const ServiceOptions& optio
       return nullptr;
     }
   }
-  std::shared_ptr<Workers> workers = service->ReadWorkers(messages, error);
+  std::shared_ptr<Workers> workers;
+  service->keeper_.Run([&] { workers = service->ReadWorkers(messages, error); });
   if (!workers) return nullptr;
   service->workers_ = std::move(workers);
   return service;
@@ -257,7 +307,10 @@ std::shared_ptr<SessionService::Workers> SessionService::CurrentWorkers() {
 
 std::shared_ptr<SessionService::Workers> SessionService::ReadWorkers(std::vector<std::string>& messages,
                                                                      std::string& error) {
-  auto workers = std::make_shared<Workers>();
+  // Called on the keeper's thread; the last turn on these brains may end
+  // on any thread, and hands them back to the keeper to be freed.
+  BrainKeeper* keeper = &keeper_;
+  std::shared_ptr<Workers> workers(new Workers, [keeper](Workers* w) { keeper->Post([w] { delete w; }); });
   workers->path = options_.brain;
   if (options_.sharedLearning) {
     // What was learnt, unless the brain file was edited since.
@@ -467,7 +520,8 @@ Status SessionService::Delete(const std::string& id) {
 Status SessionService::Reload(std::vector<std::string>& messages) {
   std::lock_guard reloading(reloadMutex_);
   std::string error;
-  std::shared_ptr<Workers> workers = ReadWorkers(messages, error);
+  std::shared_ptr<Workers> workers;
+  keeper_.Run([&] { workers = ReadWorkers(messages, error); });
   if (!workers) {
     ++metrics_.reloadFailures;
     return {500, error + "; the brain read before goes on"};

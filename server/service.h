@@ -11,11 +11,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -148,7 +151,30 @@ class SessionService {
     uint64_t calls_ = 0;
   };
 
+  // Reading brains and freeing them both happen on this one thread. The
+  // engine keeps the memory of freed records for the thread that frees
+  // them; brains read on one thread and freed on whichever HTTP thread
+  // ended their last turn would strand a whole brain's memory at each
+  // reload.
+  class BrainKeeper {
+   public:
+    BrainKeeper();
+    ~BrainKeeper();  // runs what was posted, then stops
+    void Post(std::function<void()> task);
+    // Runs `task` on the keeper's thread and waits for it.
+    void Run(const std::function<void()>& task);
+
+   private:
+    void Loop();
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> tasks_;
+    bool stopping_ = false;
+    std::thread thread_;
+  };
+
   ServiceOptions options_;
+  BrainKeeper keeper_;  // before workers_: it outlives them, to free them
   std::unique_ptr<SessionStore> store_;
   Metrics metrics_;
   SessionLocks locks_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "server/service.h"
@@ -220,6 +221,42 @@ TEST_F(Service, ReloadingKeepsSessionsOnTheNewBrain) {
   EXPECT_EQ(failed.code, 500);
   EXPECT_NE(failed.error.find("goes on"), std::string::npos) << failed.error;
   EXPECT_EQ(Say("ann", "who"), Lines{"Still you, Ann."});
+}
+
+long ResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return 0;
+}
+
+// Reloads asked for on any thread (a signal's, an HTTP worker's) must not
+// leave the memory of the brains they replace behind: a long-running
+// service is reloaded at every deployment.
+TEST_F(Service, ReloadsFromAnyThreadGiveTheOldBrainsMemoryBack) {
+  std::string big = kBrain;
+  std::string clauses;
+  for (int i = 0; i < 20000; ++i)
+    clauses += "For-Mode 0,0\n  Fragment AND,0,0, {word" + std::to_string(i) + "}, {}, {}\n  Fragment AND,0,0, {other" +
+               std::to_string(i) + "}, {}, {}\n  Response {Answer " + std::to_string(i) + ".},Just Text,{},{}\n";
+  big.insert(big.find("For-Mode -50,0"), clauses);
+  test::WriteFile(options_.brain, big);
+  const long before = ResidentKiB();
+  Open();
+  const long brains = ResidentKiB() - before;  // one reading: the worker brains
+  const auto reloadOnItsOwnThread = [&] {
+    std::thread([&] {
+      std::vector<std::string> messages;
+      EXPECT_TRUE(service_->Reload(messages).Ok());
+    }).join();
+    EXPECT_EQ(Say("ann", "word17 other17"), Lines{"Answer 17."});
+  };
+  EXPECT_EQ(Say("ann", "word17 other17"), (Lines{"Welcome.", "Answer 17."}));
+  for (int i = 0; i < 2; ++i) reloadOnItsOwnThread();
+  const long settled = ResidentKiB();
+  for (int i = 0; i < 6; ++i) reloadOnItsOwnThread();
+  EXPECT_LT(ResidentKiB() - settled, brains * 2) << "one reading takes " << brains << " KiB";
 }
 
 TEST_F(Service, LearnsForEveryoneOnlyWhenShared) {
