@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <sys/socket.h>
 #include <nlohmann/json.hpp>
 
 namespace varnex::server {
@@ -98,8 +99,15 @@ struct HttpApi::Impl {
     http.new_task_queue = [connections] { return new httplib::ThreadPool(static_cast<std::size_t>(connections)); };
     http.set_keep_alive_max_count(1000);
     http.set_tcp_nodelay(true);
+    // Remember the listening socket, to give it a longer queue once bound.
+    http.set_socket_options([this](socket_t sock) {
+      httplib::default_socket_options(sock);
+      listening = sock;
+    });
     Routes();
   }
+
+  int listening = -1;
 
   // A handler whose time is counted into the request histogram.
   httplib::Server::Handler Timed(std::function<void(const httplib::Request&, httplib::Response&)> handler) {
@@ -223,11 +231,20 @@ int HttpApi::Bind(std::string& error) {
   const std::string& host = impl_->options.host;
   const int port = impl_->options.port;
   const std::string where = host + ":" + std::to_string(port);
+  int bound = -1;
   if (port == 0) {
-    const int bound = impl_->http.bind_to_any_port(host);
-    if (bound > 0) return bound;
+    bound = impl_->http.bind_to_any_port(host);
   } else if (impl_->http.bind_to_port(host, port)) {
-    return port;
+    bound = port;
+  }
+  if (bound > 0) {
+    // The library listens with a queue of 5 connections. Clients that
+    // connect in a burst (a load balancer opening its pool, many users
+    // reconnecting at once) overflow it whenever the accepting thread waits
+    // for a core, and each refused connection retries only after a second
+    // or more. Listening again on a bound socket just sets a longer queue.
+    if (impl_->listening >= 0) ::listen(impl_->listening, SOMAXCONN);
+    return bound;
   }
   error = "cannot listen on " + where + " (" + std::strerror(errno) + ")";
   return -1;
