@@ -4,7 +4,7 @@
 // idle conversations for each one that talks: a session idle for a few
 // seconds is deflated, so that it costs a fraction of its size. Active ones
 // stay as they are, which keeps their turns as quick as without it.
-#include <zlib.h>
+#include "server/blob_codec.h"
 
 #include <chrono>
 #include <mutex>
@@ -22,40 +22,13 @@ double SecondsNow() {
 
 namespace {
 
-// A blob as kept: as it is, or deflated with its size to inflate it back.
+// A blob as kept: as it is, or packed (deflated).
 struct Packed {
   std::string bytes;
-  uLongf size = 0;
   bool deflated = false;
   int64_t version = 0;
   double updated = 0;
 };
-
-
-
-bool Pack(std::string_view blob, std::string& out) {
-  uLongf room = compressBound(static_cast<uLong>(blob.size()));
-  out.resize(room);
-  // The fastest level: most of the gain, at a small part of the cost.
-  if (compress2(reinterpret_cast<Bytef*>(out.data()), &room, reinterpret_cast<const Bytef*>(blob.data()),
-                static_cast<uLong>(blob.size()), 1) != Z_OK)
-    return false;
-  out.resize(room);
-  out.shrink_to_fit();
-  return true;
-}
-
-bool Unpack(const Packed& p, std::string& out) {
-  if (!p.deflated) {
-    out = p.bytes;
-    return true;
-  }
-  out.resize(p.size);
-  uLongf size = p.size;
-  return uncompress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(p.bytes.data()),
-                    static_cast<uLong>(p.bytes.size())) == Z_OK &&
-         size == p.size;
-}
 
 class MemoryStore : public SessionStore {
  public:
@@ -75,7 +48,9 @@ class MemoryStore : public SessionStore {
     }
     // Inflated outside the lock, so that sessions are read in parallel.
     StoredSession s;
-    if (!Unpack(p, s.blob)) return StoreResult::Failure("session " + id + " cannot be read back from memory");
+    std::string why;
+    if (!UnpackBlob(p.bytes, s.blob, why))
+      return StoreResult::Failure("session " + id + " cannot be read back from memory: " + why);
     s.version = p.version;
     s.updated = p.updated;
     out = std::move(s);
@@ -90,7 +65,6 @@ class MemoryStore : public SessionStore {
       if (current != expected) return Conflict(id);
       Packed& s = it == sessions_.end() ? sessions_[id] : it->second;
       s.bytes.assign(blob);
-      s.size = static_cast<uLongf>(blob.size());
       s.deflated = false;
       s.version = current + 1;
       s.updated = SecondsNow();
@@ -127,8 +101,9 @@ class MemoryStore : public SessionStore {
         if (!p.deflated && now - p.updated >= idleSeconds_) idle.emplace_back(id, p);
     }
     for (auto& [id, p] : idle) {
-      std::string packed;
-      if (!Pack(p.bytes, packed)) continue;  // kept as it is
+      std::string packed = PackBlob(p.bytes);
+      if (!IsPackedBlob(packed)) continue;  // kept as it is
+      packed.shrink_to_fit();
       std::lock_guard lock(mutex_);
       const auto it = sessions_.find(id);
       if (it == sessions_.end() || it->second.version != p.version || it->second.deflated) continue;

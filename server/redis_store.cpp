@@ -31,6 +31,7 @@
 #include <random>
 #include <vector>
 
+#include "server/blob_codec.h"
 #include "server/store.h"
 
 namespace varnex::server {
@@ -337,7 +338,8 @@ class RedisStore : public SessionStore {
           return Damaged(id, "its version \"" + std::string(Text(value).substr(0, 40)) + "\" is not a count");
         hasVersion = true;
       } else if (field == "blob") {
-        s.blob.assign(Text(value));
+        std::string why;
+        if (!UnpackBlob(Text(value), s.blob, why)) return Damaged(id, why);
         hasBlob = true;
       } else if (field == "updated") {
         const std::string_view text = Text(value);
@@ -357,8 +359,11 @@ class RedisStore : public SessionStore {
     std::snprintf(token, sizeof token, "%016llx-%llx", static_cast<unsigned long long>(tokenBase_),
                   static_cast<unsigned long long>(writes_.fetch_add(1, std::memory_order_relaxed)));
     const std::string expectedText = std::to_string(expected);
+    // Deflated: Redis holds every session in memory, and a conversation's
+    // blob is mostly its histories, an eighth of the size once deflated.
+    const std::string packed = PackBlob(blob);
     std::string why;
-    Reply r = Script(save_, saveSha_, id, {expectedText, blob, token, id}, why);
+    Reply r = Script(save_, saveSha_, id, {expectedText, packed, token, id}, why);
     if (!r) return StoreResult::Failure("the session store failed: " + why + "; the session is as it was");
     if (r->type == REDIS_REPLY_ERROR) return Refused(id, r.get(), "the session store failed; the session is as it was");
     if (r->type != REDIS_REPLY_INTEGER) return Damaged(id, "an unexpected reply to a write");

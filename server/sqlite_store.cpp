@@ -6,6 +6,11 @@
 // transaction (a group commit): each waits for the commit that holds its
 // write, so no answer is sent before its session is on disk, and a busy
 // service pays one sync for many sessions instead of one for each.
+//
+// Checkpoints (copying the log back into the database) run on a thread of
+// their own, beside the writes: made by the writer after a commit, as
+// SQLite does by default, each would hold every queued write back for as
+// long as it takes to copy and sync a thousand pages.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -17,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/blob_codec.h"
 #include "server/store.h"
 
 namespace varnex::server {
@@ -24,6 +30,15 @@ namespace {
 
 constexpr std::size_t kMaxBatch = 256;
 constexpr int kReaders = 4;
+// The log's size in pages that starts a checkpoint. A checkpoint beside
+// the writes never copies the frames written while it runs, and only a log
+// copied whole starts again from its beginning instead of growing: so once
+// the checkpoints beside it have left at most kWriterCopies pages to copy
+// (or the log has grown past kWriterCheckpointPages), the writer copies the
+// rest itself between two commits, a short pause.
+constexpr int kCheckpointPages = 1000;
+constexpr int kWriterCopies = 256;
+constexpr int kWriterCheckpointPages = 4000;
 
 // What a full disk means in SQLite's terms, said plainly. A write that
 // finds no room is SQLITE_FULL (as is a store at its --max-pages), but
@@ -74,6 +89,15 @@ class SqliteStore : public SessionStore {
       queueReady_.notify_all();
       writer_.join();
     }
+    if (checkpointer_.joinable()) {
+      {
+        std::lock_guard lock(checkpointMutex_);
+        checkpointStopping_ = true;
+      }
+      checkpointWanted_.notify_all();
+      checkpointer_.join();
+    }
+    if (checkpointDb_) sqlite3_close(checkpointDb_);
     for (Reader& r : readers_) {
       sqlite3_finalize(r.select);
       sqlite3_close(r.db);
@@ -149,6 +173,13 @@ class SqliteStore : public SessionStore {
       readers_.push_back(r);
       free_.push_back(&readers_.back());
     }
+    if (sqlite3_open_v2(path.c_str(), &checkpointDb_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK)
+      return fail(Why(checkpointDb_));
+    sqlite3_busy_timeout(checkpointDb_, options.busyMilliseconds);
+    // Replaces the checkpoint SQLite would make after a commit.
+    sqlite3_wal_hook(db_, &SqliteStore::LogGrew, this);
+    checkpointer_ = std::thread([this] { CheckpointLoop(); });
     writer_ = std::thread([this] { WriteLoop(); });
     return true;
   }
@@ -169,9 +200,15 @@ class SqliteStore : public SessionStore {
         StoredSession s;
         s.version = sqlite3_column_int64(*select, 0);
         const void* bytes = sqlite3_column_blob(*select, 1);
-        s.blob.assign(static_cast<const char*>(bytes), static_cast<std::size_t>(sqlite3_column_bytes(*select, 1)));
-        s.updated = sqlite3_column_double(*select, 2);
-        out = std::move(s);
+        const std::string_view stored(static_cast<const char*>(bytes),
+                                      static_cast<std::size_t>(sqlite3_column_bytes(*select, 1)));
+        std::string why;
+        if (UnpackBlob(stored, s.blob, why)) {
+          s.updated = sqlite3_column_double(*select, 2);
+          out = std::move(s);
+        } else {
+          result = StoreResult::Failure("session " + id + " cannot be read: " + why);
+        }
       } else if (rc != SQLITE_DONE) {
         result = StoreResult::Failure("the session store cannot be read: " + Why(r->db));
       }
@@ -181,7 +218,10 @@ class SqliteStore : public SessionStore {
   }
 
   StoreResult Save(const std::string& id, std::string_view blob, int64_t expected) override {
-    Job job{Job::Op::Save, id, blob, expected};
+    // Deflated here, on the caller's thread, so that the one writer only
+    // writes.
+    const std::string packed = PackBlob(blob);
+    Job job{Job::Op::Save, id, packed, expected};
     Wait(job);
     return job.result;
   }
@@ -262,6 +302,53 @@ class SqliteStore : public SessionStore {
         for (Job* job : batch) job->done = true;
       }
       jobDone_.notify_all();
+    }
+  }
+
+  // Called by SQLite on the writer's thread after each commit, with the
+  // log's size in pages.
+  static int LogGrew(void* self, sqlite3* db, const char*, int pages) {
+    auto* store = static_cast<SqliteStore*>(self);
+    if (pages < store->logPages_) store->copiedPages_ = 0;  // the log started again
+    store->logPages_ = pages;
+    if (pages < kCheckpointPages) return SQLITE_OK;
+    if (pages - store->copiedPages_ <= kWriterCopies || pages >= kWriterCheckpointPages) {
+      // Made now, with no write in progress, it copies every frame left,
+      // and the next commit starts the log again.
+      int logged = 0, copied = 0;
+      if (sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged, &copied) == SQLITE_OK)
+        store->copiedPages_ = copied;
+    } else {
+      {
+        std::lock_guard lock(store->checkpointMutex_);
+        store->checkpointDue_ = true;
+      }
+      store->checkpointWanted_.notify_one();
+    }
+    return SQLITE_OK;
+  }
+
+  void CheckpointLoop() {
+    for (;;) {
+      {
+        std::unique_lock lock(checkpointMutex_);
+        checkpointWanted_.wait(lock, [&] { return checkpointStopping_ || checkpointDue_; });
+        if (checkpointStopping_) return;
+        checkpointDue_ = false;
+      }
+      // A passive checkpoint copies what it can without waiting for the
+      // writer. Again while frames are left, a few times: once it has
+      // caught up between two commits, the log starts again. A failure (a
+      // full disk) leaves the frames in the log, where they are safe, for
+      // the next time.
+      for (int round = 0; round < 4; ++round) {
+        int logged = 0, copied = 0;
+        if (sqlite3_wal_checkpoint_v2(checkpointDb_, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged, &copied) !=
+            SQLITE_OK)
+          break;
+        copiedPages_ = copied;
+        if (copied >= logged) break;
+      }
     }
   }
 
@@ -346,6 +433,17 @@ class SqliteStore : public SessionStore {
   std::deque<Job*> queue_;
   bool stopping_ = false;
   std::thread writer_;
+
+  sqlite3* checkpointDb_ = nullptr;  // the checkpointer's connection
+  int logPages_ = 0;                   // the log's size after the last commit (the writer's)
+  // Pages of the log copied into the database. Only a hint of when the
+  // writer's own checkpoint would be short: it may lag, or be from before
+  // the log started again; a wrong hint costs a longer pause, nothing more.
+  std::atomic<int> copiedPages_{0};
+  std::mutex checkpointMutex_;
+  std::condition_variable checkpointWanted_;
+  bool checkpointDue_ = false, checkpointStopping_ = false;
+  std::thread checkpointer_;
 };
 
 }  // namespace

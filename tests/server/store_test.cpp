@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "server/blob_codec.h"
 #include "server/store.h"
 #include "support/test_support.h"
 
@@ -148,15 +149,25 @@ TEST(SqliteStore, KeepsSessionsInAWriteAheadLogAcrossReopening) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT id, version, length(blob), updated > 0 FROM sessions", -1, &s, nullptr),
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT id, version, blob, updated > 0 FROM sessions", -1, &s, nullptr),
             SQLITE_OK);
   ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ann");
   EXPECT_EQ(sqlite3_column_int(s, 1), 1);
-  EXPECT_EQ(sqlite3_column_int(s, 2), 11);
+  const std::string stored(static_cast<const char*>(sqlite3_column_blob(s, 2)),
+                           static_cast<std::size_t>(sqlite3_column_bytes(s, 2)));
+  std::string blob, why;
+  EXPECT_TRUE(IsPackedBlob(stored));
+  EXPECT_TRUE(UnpackBlob(stored, blob, why) && blob == "blob of ann") << why;
   EXPECT_EQ(sqlite3_column_int(s, 3), 1);
   sqlite3_finalize(s);
+  // A session written as it was, before sessions were deflated, reads back
+  // as it is.
+  ASSERT_EQ(sqlite3_exec(db, "INSERT INTO sessions VALUES('old', 3, x'56585345535300', 1.5)", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
   sqlite3_close(db);
+  EXPECT_EQ(Read(*store, "old"), std::string("VXSESS\0", 7));
 }
 
 TEST(SqliteStore, AFullStoreRefusesTheWriteAndKeepsTheOldBlob) {
@@ -166,7 +177,11 @@ TEST(SqliteStore, AFullStoreRefusesTheWriteAndKeepsTheOldBlob) {
   options.maxPages = 8;
   auto store = OpenSqlite(dir.File("s.db"), options);
   ASSERT_TRUE(store->Save("ann", "small", 0).Ok());
-  const StoreResult r = store->Save("ann", std::string(200000, 'x'), 1);
+  // Bytes that do not deflate.
+  std::string large(200000, '\0');
+  uint32_t noise = 12345;
+  for (char& c : large) c = static_cast<char>((noise = noise * 1664525u + 1013904223u) >> 24);
+  const StoreResult r = store->Save("ann", large, 1);
   EXPECT_EQ(r.kind, StoreResult::Kind::Failed);
   EXPECT_NE(r.error.find("full"), std::string::npos) << r.error;
   EXPECT_EQ(Read(*store, "ann"), "small");
