@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/base/random.h"
 #include "engine/cycle/input_cycle.h"
@@ -138,10 +139,32 @@ TEST(Session, ABlobThatCannotBeReadChangesNothing) {
   flipped[blob.size() / 2] ^= 0x20;
   refused(flipped, "checksum");
   std::string newer = blob;
-  newer[6] = 2;  // the version's low byte
-  refused(newer, "format version 2; this program reads version 1");
+  newer[6] = 3;  // the version's low byte
+  refused(newer, "format version 3; this program reads versions 1 to 2");
+  // A change in one byte, wherever it is, fails the checksum.
+  for (std::size_t at = 24; at < blob.size(); at += 7) {
+    std::string changed = blob;
+    changed[at] = static_cast<char>(changed[at] ^ (1 << (at % 8)));
+    try {
+      RestoreSession(*b, changed);
+      ADD_FAILURE() << "a change at byte " << at << " was not found";
+    } catch (const SessionError&) {
+    }
+  }
+  EXPECT_EQ(DumpState(*b), before);
   // The blob as saved is read, and gives back the conversation it holds.
   RestoreSession(*b, blob);
+  EXPECT_EQ(b->GetFact("name"), "call me Ann");
+  EXPECT_EQ(b->CurrentStateName(), "Normal");
+  // So is one of format version 1, kept in a store by an earlier program:
+  // the same payload, with an FNV-1a checksum of it.
+  ProcessInput(*b, "angry");
+  std::string older = blob;
+  older[6] = 1;
+  uint64_t sum = 1469598103934665603ull;
+  for (const unsigned char c : older.substr(24)) sum = (sum ^ c) * 1099511628211ull;
+  std::memcpy(older.data() + 16, &sum, 8);
+  RestoreSession(*b, older);
   EXPECT_EQ(b->GetFact("name"), "call me Ann");
   EXPECT_EQ(b->CurrentStateName(), "Normal");
 }
