@@ -5,12 +5,16 @@
 # the stores named in STORE: memory, sqlite, redis or all; redis starts a
 # redis-server of its own on a Unix socket, without persistence). Prints
 # wrk's inputs a second and latency percentiles, the answers a second the
-# service counted, and the memory one idle session costs.
+# service counted, and the memory one idle session costs. Then sends inputs at
+# half that peak rate on a fixed schedule (varnex_paced_load, built with the
+# benchmarks) and prints the latency percentiles from each input's scheduled
+# time.
 #   bash scripts/install-deps.sh bench   # wrk
 #   [STORE=redis] bash bench/serve/load.sh [VARNEX] [BRAIN]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 varnex=${1:-$here/../../build/console/varnex}
+paced=${PACED:-$(dirname "$varnex")/../bench/varnex_paced_load}
 brain=${2:-$here/../../brains/demo.vlf}
 users=${USERS:-1000}
 seconds=${SECONDS_EACH:-10}
@@ -84,6 +88,11 @@ for kind in $stores; do
   echo "the service answered $inputs inputs with $answers answers: $(( answers / seconds )) answers a second"
   mean_ms() { awk -v s="$(metric "$1_sum")" -v c="$(metric "$1_count")" 'BEGIN {printf "%.3f", c ? 1000 * s / c : 0}'; }
   echo "mean engine turn $(mean_ms varnex_engine_seconds) ms, mean store write $(mean_ms varnex_store_write_seconds) ms"
+  # Latency at half the peak, sent on a fixed schedule so that a stall
+  # cannot hide by holding back the requests behind it.
+  half=$(( inputs / seconds / 2 ))
+  echo "-- at half the peak: $half inputs a second, open loop"
+  "$paced" "${base#http://}" "$half" "$seconds" "$users" || true
   echo "resident memory after the run: $(rss_kib "$pid") KiB," \
     "$(( ($(rss_kib "$pid") - before) * 1024 / users )) bytes a session (histories of up to 100 inputs and outputs)"
   if [ "$kind" = redis ]; then
