@@ -2,9 +2,11 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 #include <sys/socket.h>
 #include <nlohmann/json.hpp>
 
@@ -108,6 +110,60 @@ struct HttpApi::Impl {
   }
 
   int listening = -1;
+  std::atomic<bool> stopping{false};
+  std::atomic<int> streams{0};
+
+  // GET /v1/sessions/ID/events: server-sent events with the answers the
+  // session gives on its own (volition) while the client stays connected.
+  // The stream beats the session's volition clock once a second, as a
+  // window of the desktop program does; a beat that says something is an
+  // "answers" event, a session deleted meanwhile ends the stream with an
+  // "end" event, and a comment every fifteen quiet seconds keeps proxies
+  // from closing it and finds clients that have gone.
+  void Events(const std::string& id, httplib::Response& res) {
+    SessionView view;
+    const Status status = service.Show(id, view);
+    if (!status.Ok()) return Fail(res, status);
+    const int most = options.eventStreams > 0 ? options.eventStreams : std::max(1, options.connections / 4);
+    if (++streams > most) {
+      --streams;
+      return Fail(res, 503,
+                  "the service has " + std::to_string(most) + " event streams open, its most; try again later");
+    }
+    res.set_header("Cache-Control", "no-cache");
+    res.set_chunked_content_provider(
+        "text/event-stream",
+        [this, id, quiet = 0](std::size_t, httplib::DataSink& sink) mutable {
+          // A second, in steps, so that a stopping server is not kept waiting.
+          for (int step = 0; step < 10; ++step) {
+            if (stopping) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          }
+          Turn turn;
+          const Status beat = service.Tick(id, turn);
+          std::string event;
+          if (beat.code == 404) {
+            event = "event: end\ndata: " + json({{"session", id}, {"reason", "the session was deleted"}}).dump() + "\n\n";
+            sink.write(event.data(), event.size());
+            sink.done();
+            return true;
+          }
+          if (beat.Ok() && !turn.answers.empty()) {
+            quiet = 0;
+            event = "event: answers\ndata: " +
+                    json({{"session", id}, {"answers", turn.answers}, {"version", turn.version}}).dump() + "\n\n";
+          } else if (!beat.Ok() && beat.code != 409) {
+            // The store failed: said, and tried again at the next beat.
+            quiet = 0;
+            event = "event: error\ndata: " + json({{"session", id}, {"error", beat.error}}).dump() + "\n\n";
+          } else if (++quiet >= 15) {
+            quiet = 0;
+            event = ": quiet\n\n";
+          }
+          return event.empty() || sink.write(event.data(), event.size());
+        },
+        [this](bool) { --streams; });
+  }
 
   // A handler whose time is counted into the request histogram.
   httplib::Server::Handler Timed(std::function<void(const httplib::Request&, httplib::Response&)> handler) {
@@ -165,6 +221,9 @@ struct HttpApi::Impl {
       if (!status.Ok()) return Fail(res, status);
       res.status = 204;
     }));
+    http.Get(R"(/v1/sessions/([^/]*)/events)", [this](const httplib::Request& req, httplib::Response& res) {
+      Events(req.matches[1], res);
+    });
     http.Post("/v1/reload", Timed([this](const httplib::Request&, httplib::Response& res) {
       std::vector<std::string> messages;
       const Status status = service.Reload(messages);
@@ -252,6 +311,9 @@ int HttpApi::Bind(std::string& error) {
 
 bool HttpApi::Run() { return impl_->http.listen_after_bind(); }
 
-void HttpApi::Stop() { impl_->http.stop(); }
+void HttpApi::Stop() {
+  impl_->stopping = true;
+  impl_->http.stop();
+}
 
 }  // namespace varnex::server

@@ -13,6 +13,9 @@ struct HttpOptions {
   int port = 8080;  // 0: any free port
   // Connections served at once (a kept-alive connection holds one).
   int connections = 64;
+  // Event streams open at once (each holds a connection while it is open);
+  // 0: a quarter of the connections.
+  int eventStreams = 0;
 };
 
 class HttpApi {

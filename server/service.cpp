@@ -373,12 +373,20 @@ Status SessionService::Input(const std::string& id, const std::string& input, bo
   if (!rate_.Allow(id))
     return {429, "session " + id + " sends more than " + Rate(options_.rate) +
                      " inputs a second; this input was not answered: send it again later"};
-  return Take(id, &input, trace, explain, turn);
+  return Take(id, Kind::Input, &input, trace, explain, turn);
 }
 
 Status SessionService::Reset(const std::string& id, bool trace, Turn& turn) {
   if (!ValidSessionId(id)) return {400, "a session id is 1 to 128 characters of A-Z a-z 0-9 . _ -"};
-  return Take(id, nullptr, trace, false, turn);
+  return Take(id, Kind::Reset, nullptr, trace, false, turn);
+}
+
+Status SessionService::Tick(const std::string& id, Turn& turn) {
+  if (!ValidSessionId(id)) return {400, "a session id is 1 to 128 characters of A-Z a-z 0-9 . _ -"};
+  SessionLocks::Guard guard(locks_, id);
+  bool learned = false;
+  // Not tried again on a conflict: the next beat comes in a second.
+  return TakeOnce(id, Kind::Tick, nullptr, false, false, turn, learned);
 }
 
 // One turn of a session: restore it (or start it), answer, save it, and
@@ -392,13 +400,14 @@ Status SessionService::Reset(const std::string& id, bool trace, Turn& turn) {
 // just after the other process's input (after a short random wait, so that
 // two processes do not keep meeting). Only a shared brain that learnt during
 // the turn cannot take it again: it would learn twice.
-Status SessionService::Take(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn) {
+Status SessionService::Take(const std::string& id, Kind kind, const std::string* input, bool trace, bool explain,
+                            Turn& turn) {
   constexpr int kAttempts = 8;
   SessionLocks::Guard guard(locks_, id);
   thread_local std::minstd_rand jitter(std::random_device{}());
   for (int attempt = 1;; ++attempt) {
     bool learned = false;
-    const Status status = TakeOnce(id, input, trace, explain, turn, learned);
+    const Status status = TakeOnce(id, kind, input, trace, explain, turn, learned);
     if (status.code != 409 || learned) return status;
     if (attempt == kAttempts)
       return {409, "session " + id + " was written by another server on the same store each of the " +
@@ -409,11 +418,12 @@ Status SessionService::Take(const std::string& id, const std::string* input, boo
   }
 }
 
-Status SessionService::TakeOnce(const std::string& id, const std::string* input, bool trace, bool explain,
-                                Turn& turn, bool& learned) {
+Status SessionService::TakeOnce(const std::string& id, Kind kind, const std::string* input, bool trace,
+                                bool explain, Turn& turn, bool& learned) {
   std::optional<StoredSession> stored;
   const StoreResult loaded = store_->Load(id, stored);
   if (!loaded.Ok()) return {503, loaded.error};
+  if (!stored && kind == Kind::Tick) return {404, "no session " + id};
   if (!stored && store_->Count() >= options_.maxSessions)
     return {503, "the service keeps " + std::to_string(options_.maxSessions) +
                      " sessions already, its most (--max-sessions); session " + id + " was not started"};
@@ -427,7 +437,7 @@ Status SessionService::TakeOnce(const std::string& id, const std::string* input,
     const double began = SteadySeconds();
     w.Begin(trace);
     try {
-      if (stored && input) {
+      if (stored && kind != Kind::Reset) {
         const std::string why = w.brain.RestoreSession(stored->blob);
         if (!why.empty()) {
           w.End(turn);
@@ -443,13 +453,16 @@ Status SessionService::TakeOnce(const std::string& id, const std::string* input,
         if (!start.Done()) turn.stopped = start.message;
         turn.started = true;
       }
-      if (input) {
+      if (kind == Kind::Input) {
         if (explain) turn.explanation = w.brain.Explain(*input, 3);
         const RunResult answered = w.brain.Answer(*input);
         if (!answered.Done()) turn.stopped = answered.message;
+      } else if (kind == Kind::Tick) {
+        const RunResult ticked = w.brain.Tick();
+        if (!ticked.Done()) turn.stopped = ticked.message;
       }
       blob = w.brain.SaveSession();
-      if (options_.sharedLearning && input) {
+      if (options_.sharedLearning && kind != Kind::Reset) {
         for (const Brain::AnsweredBy& a : w.brain.Answered())
           learned = learned || workers->learning.count(ClauseKey(a.step, a.owner, a.stepName, a.number)) > 0;
         if (learned) {
@@ -474,6 +487,12 @@ Status SessionService::TakeOnce(const std::string& id, const std::string* input,
     if (!learnError.empty()) turn.errors.push_back("what the brain learnt could not be saved: " + learnError);
   }
 
+  // A beat that said nothing and marked nothing leaves the session as it
+  // was: nothing to write.
+  if (kind == Kind::Tick && turn.answers.empty() && blob == stored->blob) {
+    turn.version = stored->version;
+    return {204, ""};
+  }
   const double writing = SteadySeconds();
   const StoreResult written = store_->Save(id, blob, stored ? stored->version : 0);
   metrics_.storeSeconds.Observe(SteadySeconds() - writing);
@@ -482,7 +501,7 @@ Status SessionService::TakeOnce(const std::string& id, const std::string* input,
   if (!written.Ok())
     return {503, written.error + "; this input was not kept, and session " + id + " is as it was before it"};
   turn.version = written.version;
-  if (input) ++metrics_.inputs;
+  if (kind == Kind::Input) ++metrics_.inputs;
   if (turn.started) ++metrics_.sessionsStarted;
   metrics_.answers += turn.answers.size();
   return {};

@@ -87,6 +87,10 @@ class SessionService {
   Status Input(const std::string& id, const std::string& input, bool trace, bool explain, Turn& turn);
   // Starts the session again, as new (creating it when there is none).
   Status Reset(const std::string& id, bool trace, Turn& turn);
+  // One beat of a session's volition clock: the answers it gives on its own
+  // after silence, if any. The session is written only when the beat
+  // changed it; 404 when there is no such session.
+  Status Tick(const std::string& id, Turn& turn);
   Status Show(const std::string& id, SessionView& view);
   Status Delete(const std::string& id);
   // Reads the brain again into new workers and swaps them in; inputs being
@@ -105,8 +109,10 @@ class SessionService {
   SessionService(const ServiceOptions& options, std::unique_ptr<SessionStore> store);
   std::shared_ptr<Workers> CurrentWorkers();
   std::shared_ptr<Workers> ReadWorkers(std::vector<std::string>& messages, std::string& error);
-  Status Take(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn);
-  Status TakeOnce(const std::string& id, const std::string* input, bool trace, bool explain, Turn& turn,
+  // What a turn does with the session.
+  enum class Kind { Input, Reset, Tick };
+  Status Take(const std::string& id, Kind kind, const std::string* input, bool trace, bool explain, Turn& turn);
+  Status TakeOnce(const std::string& id, Kind kind, const std::string* input, bool trace, bool explain, Turn& turn,
                   bool& learned);
   uint64_t NewSeed();
 

@@ -300,6 +300,37 @@ TEST_F(Service, LetsOneServiceAtATimeLearnForABrain) {
   EXPECT_TRUE(SessionService::Open(options_, std::make_unique<FlakyStore>(), messages, error)) << error;
 }
 
+// A beat of the volition clock speaks for a session that has been silent
+// long enough, and writes it only then: idle beats cost no writes.
+TEST_F(Service, BeatsOfTheVolitionClockSpeakAfterSilenceOnly) {
+  std::string brain = kBrain;
+  brain.insert(brain.find("For-Mode -50,0"),
+               "For-Mode 0,0\nName-Object {Nudge}\n  Fragment Volition,0,0, {0.00001}, {}, {}\n"
+               "  Fragment CUSTOM-Sub,-1000,0, {^Input{0}}, {}, {}\n  Response {Still there, ^Fact{NAME}?},Just Text,{},{}\n\n");
+  test::WriteFile(options_.brain, brain);
+  Open();
+  Turn none;
+  EXPECT_EQ(service_->Tick("nobody", none).code, 404);
+  Say("ann", "my name is Ann");
+  Turn early;
+  EXPECT_EQ(service_->Tick("ann", early).code, 204);  // under a second of silence
+  EXPECT_TRUE(early.answers.empty());
+  EXPECT_EQ(early.version, 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the clause waits 0.86 s
+  Turn spoke;
+  ASSERT_TRUE(service_->Tick("ann", spoke).Ok());
+  EXPECT_EQ(spoke.answers, Lines{"Still there, Ann?"});
+  EXPECT_EQ(spoke.version, 2);
+  // Its mark is kept with the session: the next beat waits again.
+  Turn after;
+  EXPECT_EQ(service_->Tick("ann", after).code, 204);
+  EXPECT_EQ(after.version, 2);
+  // An input starts the silence again.
+  Say("ann", "who");
+  Turn quiet;
+  EXPECT_EQ(service_->Tick("ann", quiet).code, 204);
+}
+
 TEST(SessionIds, AreShortNamesOfSafeCharacters) {
   EXPECT_TRUE(ValidSessionId("user-42.chat_1"));
   EXPECT_FALSE(ValidSessionId("user 42"));
