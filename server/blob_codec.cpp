@@ -70,7 +70,10 @@ bool UnpackBlob(std::string_view stored, std::string& blob, std::string& error) 
   for (int i = 0; i < 8; ++i)
     size |= static_cast<uint64_t>(static_cast<unsigned char>(stored[kMagic.size() + static_cast<std::size_t>(i)]))
             << (8 * i);
-  if (size > kMaxBlob) {
+  // Deflate shrinks by 1032 to 1 at the very most: a size beyond that is
+  // damage, and must not make us allocate it.
+  const uint64_t data = stored.size() - kHeader;
+  if (size > kMaxBlob || size > data * 1032 + 64) {
     error = "deflated session names an impossible size";
     return false;
   }
@@ -86,9 +89,9 @@ bool UnpackBlob(std::string_view stored, std::string& blob, std::string& error) 
     return false;
   }
   blob.resize(size);
-  const std::string_view data = stored.substr(kHeader);
-  z.inflater.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.inflater.avail_in = static_cast<uInt>(data.size());
+  const std::string_view deflated = stored.substr(kHeader);
+  z.inflater.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.data()));
+  z.inflater.avail_in = static_cast<uInt>(deflated.size());
   z.inflater.next_out = reinterpret_cast<Bytef*>(blob.data());
   z.inflater.avail_out = static_cast<uInt>(size);
   // Done only when the data ends exactly where the named size is reached.

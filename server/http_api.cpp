@@ -118,7 +118,7 @@ struct HttpApi::Impl {
   // The stream beats the session's volition clock once a second, as a
   // window of the desktop program does; a beat that says something is an
   // "answers" event, a session deleted meanwhile ends the stream with an
-  // "end" event, and a comment every fifteen quiet seconds keeps proxies
+  // "end" event, and a comment every five quiet seconds keeps proxies
   // from closing it and finds clients that have gone.
   void Events(const std::string& id, httplib::Response& res) {
     SessionView view;
@@ -134,35 +134,59 @@ struct HttpApi::Impl {
     res.set_chunked_content_provider(
         "text/event-stream",
         [this, id, quiet = 0](std::size_t, httplib::DataSink& sink) mutable {
-          // A second, in steps, so that a stopping server is not kept waiting.
-          for (int step = 0; step < 10; ++step) {
-            if (stopping) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          // The library calls this outside its handlers' protection: a
+          // throw here would end the process, so none leaves it.
+          try {
+            return Beat(id, quiet, sink);
+          } catch (...) {
+            return false;
           }
-          Turn turn;
-          const Status beat = service.Tick(id, turn);
-          std::string event;
-          if (beat.code == 404) {
-            event = "event: end\ndata: " + json({{"session", id}, {"reason", "the session was deleted"}}).dump() + "\n\n";
-            sink.write(event.data(), event.size());
-            sink.done();
-            return true;
-          }
-          if (beat.Ok() && !turn.answers.empty()) {
-            quiet = 0;
-            event = "event: answers\ndata: " +
-                    json({{"session", id}, {"answers", turn.answers}, {"version", turn.version}}).dump() + "\n\n";
-          } else if (!beat.Ok() && beat.code != 409) {
-            // The store failed: said, and tried again at the next beat.
-            quiet = 0;
-            event = "event: error\ndata: " + json({{"session", id}, {"error", beat.error}}).dump() + "\n\n";
-          } else if (++quiet >= 15) {
-            quiet = 0;
-            event = ": quiet\n\n";
-          }
-          return event.empty() || sink.write(event.data(), event.size());
         },
         [this](bool) { --streams; });
+  }
+
+  // One second of an event stream; false ends it.
+  bool Beat(const std::string& id, int& quiet, httplib::DataSink& sink) {
+    // A second, in steps, so that a stopping server is not kept waiting.
+    for (int step = 0; step < 10; ++step) {
+      if (stopping) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    Turn turn;
+    const Status beat = service.Tick(id, turn);
+    // A brain's answers may cut a character anywhere: sent with
+    // replacement characters rather than refused.
+    const auto event = [](const char* name, const json& data) {
+      return std::string("event: ") + name + "\ndata: " + data.dump(-1, ' ', false, json::error_handler_t::replace) +
+             "\n\n";
+    };
+    std::string text;
+    if (beat.code == 404) {
+      text = event("end", {{"session", id}, {"reason", "the session was deleted"}});
+      sink.write(text.data(), text.size());
+      sink.done();
+      return true;
+    }
+    if (beat.Ok() && !turn.answers.empty()) {
+      quiet = 0;
+      text = event("answers", {{"session", id}, {"answers", turn.answers}, {"version", turn.version}});
+    } else if (beat.code == 500) {
+      // The session cannot be restored: said once, and the stream ends.
+      text = event("error", {{"session", id}, {"error", beat.error}});
+      sink.write(text.data(), text.size());
+      sink.done();
+      return true;
+    } else if (!beat.Ok() && beat.code != 409) {
+      // The store failed: said, and tried again at the next beat.
+      quiet = 0;
+      text = event("error", {{"session", id}, {"error", beat.error}});
+    } else if (++quiet >= 5) {
+      // Keeps proxies from closing a quiet stream, and finds a client that
+      // has gone within seconds, freeing its place.
+      quiet = 0;
+      text = ": quiet\n\n";
+    }
+    return text.empty() || sink.write(text.data(), text.size());
   }
 
   // A handler whose time is counted into the request histogram.

@@ -338,8 +338,7 @@ class RedisStore : public SessionStore {
           return Damaged(id, "its version \"" + std::string(Text(value).substr(0, 40)) + "\" is not a count");
         hasVersion = true;
       } else if (field == "blob") {
-        std::string why;
-        if (!UnpackBlob(Text(value), s.blob, why)) return Damaged(id, why);
+        if (!UnpackBlob(Text(value), s.blob, s.damaged)) s.blob.clear();
         hasBlob = true;
       } else if (field == "updated") {
         const std::string_view text = Text(value);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -244,14 +245,22 @@ void SessionService::BrainKeeper::Run(const std::function<void()>& task) {
   std::mutex doneMutex;
   std::condition_variable doneCv;
   bool done = false;
+  std::exception_ptr failed;
   Post([&] {
-    task();
+    // What the task throws (out of memory reading a brain) is the
+    // caller's, not the keeper's, whose thread must go on.
+    try {
+      task();
+    } catch (...) {
+      failed = std::current_exception();
+    }
     std::lock_guard lock(doneMutex);
     done = true;
     doneCv.notify_one();
   });
   std::unique_lock lock(doneMutex);
   doneCv.wait(lock, [&] { return done; });
+  if (failed) std::rethrow_exception(failed);
 }
 
 void SessionService::BrainKeeper::Loop() {
@@ -294,7 +303,11 @@ std::unique_ptr<SessionService> SessionService::Open(const ServiceOptions& optio
     }
   }
   std::shared_ptr<Workers> workers;
-  service->keeper_.Run([&] { workers = service->ReadWorkers(messages, error); });
+  try {
+    service->keeper_.Run([&] { workers = service->ReadWorkers(messages, error); });
+  } catch (const std::exception& e) {
+    error = options.brain + ": reading failed: " + e.what();
+  }
   if (!workers) return nullptr;
   service->workers_ = std::move(workers);
   return service;
@@ -438,7 +451,7 @@ Status SessionService::TakeOnce(const std::string& id, Kind kind, const std::str
     w.Begin(trace);
     try {
       if (stored && kind != Kind::Reset) {
-        const std::string why = w.brain.RestoreSession(stored->blob);
+        const std::string why = !stored->damaged.empty() ? stored->damaged : w.brain.RestoreSession(stored->blob);
         if (!why.empty()) {
           w.End(turn);
           return {500, "session " + id + " cannot be restored (" + why +
@@ -519,7 +532,7 @@ Status SessionService::Show(const std::string& id, SessionView& view) {
   const std::shared_ptr<Workers> workers = CurrentWorkers();
   Lease lease(*workers);
   Worker& w = *lease;
-  const std::string why = w.brain.RestoreSession(stored->blob);
+  const std::string why = !stored->damaged.empty() ? stored->damaged : w.brain.RestoreSession(stored->blob);
   if (!why.empty()) return {500, "session " + id + " cannot be restored (" + why + ")"};
   ViewFinder finder(view);
   w.brain.Visit(finder);
@@ -540,7 +553,11 @@ Status SessionService::Reload(std::vector<std::string>& messages) {
   std::lock_guard reloading(reloadMutex_);
   std::string error;
   std::shared_ptr<Workers> workers;
-  keeper_.Run([&] { workers = ReadWorkers(messages, error); });
+  try {
+    keeper_.Run([&] { workers = ReadWorkers(messages, error); });
+  } catch (const std::exception& e) {
+    error = options_.brain + ": reading failed: " + e.what();
+  }
   if (!workers) {
     ++metrics_.reloadFailures;
     return {500, error + "; the brain read before goes on"};

@@ -202,13 +202,9 @@ class SqliteStore : public SessionStore {
         const void* bytes = sqlite3_column_blob(*select, 1);
         const std::string_view stored(static_cast<const char*>(bytes),
                                       static_cast<std::size_t>(sqlite3_column_bytes(*select, 1)));
-        std::string why;
-        if (UnpackBlob(stored, s.blob, why)) {
-          s.updated = sqlite3_column_double(*select, 2);
-          out = std::move(s);
-        } else {
-          result = StoreResult::Failure("session " + id + " cannot be read: " + why);
-        }
+        if (!UnpackBlob(stored, s.blob, s.damaged)) s.blob.clear();
+        s.updated = sqlite3_column_double(*select, 2);
+        out = std::move(s);
       } else if (rc != SQLITE_DONE) {
         result = StoreResult::Failure("the session store cannot be read: " + Why(r->db));
       }

@@ -16,6 +16,9 @@ struct StoredSession {
   std::string blob;
   int64_t version = 0;  // 1 for a session written once
   double updated = 0;   // seconds since 1970, of the last write
+  // Why the stored value cannot be read back as a blob (then empty): the
+  // session exists, and may be started again or deleted, but not restored.
+  std::string damaged;
 };
 
 // How a store call went. `error` tells a person what failed.

@@ -19,10 +19,7 @@
 namespace varnex {
 namespace {
 
-void ResetHitsOf(KnowledgeClass& k) {
-  for (PatternClass* p : k.HitMarked) p->HitCount = 0;
-  k.HitMarked.clear();
-}
+void ResetHitsOf(KnowledgeClass& k) { ClearHitCounts(k); }
 
 // Submit This and Do Response For run whole cycles or responses inside the
 // running one. A brain that keeps re-entering itself is stopped at this

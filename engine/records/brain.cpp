@@ -193,17 +193,17 @@ ProcClass* BrainClass::CurrentProcedure() const {
 void BrainClass::Retire(AnyRecord record) {
   if (!record) return;
   bool hadPatterns = false;
+  std::vector<KnowledgeClass*> owners;  // modes that lose patterns
   ForEachInSubtree(record.get(), [&](ObjectClass* r) {
     r->Retired = true;
     NamedObjects.RemoveRecord(r);
-    // The mode's index and volition list must forget what leaves it.
+    // The mode's index and marked lists must forget what leaves it.
     if (r->Kind == ObjectKind::Pattern) {
       hadPatterns = true;
       auto* p = static_cast<PatternClass*>(r);
       if (p->Owner) {
         ++p->Owner->Layout;
-        for (auto* marked : {&p->Owner->VolitionMarked, &p->Owner->HitMarked})
-          marked->erase(std::remove(marked->begin(), marked->end(), p), marked->end());
+        if (owners.empty() || owners.back() != p->Owner) owners.push_back(p->Owner);
       }
       Touch(p);
     } else if (r->Kind == ObjectKind::Fragment) {
@@ -213,6 +213,13 @@ void BrainClass::Retire(AnyRecord record) {
   });
   if (hadPatterns) {
     auto dead = [](PatternClass* p) { return p->Retired; };
+    // Once per mode, not once per pattern: retiring a whole large mode
+    // would otherwise cost its patterns times its marks.
+    std::sort(owners.begin(), owners.end());
+    owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+    for (KnowledgeClass* k : owners)
+      for (auto* marked : {&k->VolitionMarked, &k->HitMarked})
+        marked->erase(std::remove_if(marked->begin(), marked->end(), dead), marked->end());
     DoBefore.erase(std::remove_if(DoBefore.begin(), DoBefore.end(), dead), DoBefore.end());
     DoAfter.erase(std::remove_if(DoAfter.begin(), DoAfter.end(), dead), DoAfter.end());
   }

@@ -98,6 +98,7 @@ class PatternClass final : public ObjectClass {
   bool HasVolition : 1 = false;
   bool HasInitialize : 1 = false;
   bool HasFinalize : 1 = false;
+  bool HitListed : 1 = false;  // on its mode's HitMarked list
   int32_t HitCount = 0;
   int32_t OrderBonus = 0;
   int32_t OrderPenalty = 0;
@@ -141,7 +142,7 @@ class KnowledgeClass final : public ObjectClass {
   std::vector<PatternClass*> VolitionMarked;
   // Patterns whose HitCount may be other than 0 (SetHitCount keeps it), so
   // that a conversation's counts are saved and cleared without reading
-  // every pattern of a large mode. May hold a pattern more than once.
+  // every pattern of a large mode. Each at most once (HitListed).
   std::vector<PatternClass*> HitMarked;
   // Where marked patterns stand in Patterns, sorted by address; rebuilt
   // whenever a lookup finds it stale.
@@ -228,8 +229,20 @@ inline void Touch(PatternClass* p) {
 
 // Sets a pattern's HitCount, remembering the pattern for the next reset.
 inline void SetHitCount(PatternClass& p, int32_t hits) {
-  if (p.HitCount == 0 && hits != 0 && p.Owner) p.Owner->HitMarked.push_back(&p);
+  if (hits != 0 && !p.HitListed && p.Owner) {
+    p.Owner->HitMarked.push_back(&p);
+    p.HitListed = true;
+  }
   p.HitCount = hits;
+}
+
+// Sets every marked pattern's HitCount back to 0 and empties the list.
+inline void ClearHitCounts(KnowledgeClass& k) {
+  for (PatternClass* p : k.HitMarked) {
+    p->HitCount = 0;
+    p->HitListed = false;
+  }
+  k.HitMarked.clear();
 }
 
 inline void SetLastVolition(PatternClass& p, double when) {

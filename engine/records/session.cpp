@@ -339,9 +339,8 @@ void RestoreSession(BrainClass& b, std::string_view blob) {
   }
   // Every clause's count is the session's: the others' counts go back to 0.
   for (auto& k : b.Knowledge) {
-    for (PatternClass* p : k->HitMarked) p->HitCount = 0;
+    ClearHitCounts(*k);
     for (PatternClass* p : k->VolitionMarked) p->LastVolition = 0;
-    k->HitMarked.clear();
     k->VolitionMarked.clear();
   }
   for (const Hit& h : s.hits) {

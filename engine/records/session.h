@@ -52,6 +52,9 @@ constexpr uint16_t kSessionVersion = 2;  // written; version 1 is read too
 // reading more, as Make Code does, for changes meant for everyone).
 void MarkBrainAsRead(BrainClass& brain);
 
+// The brain's conversation as a blob. It leaves the conversation as it is,
+// but keeps a cache of clause positions in the modes: like everything done
+// with one brain, on one thread at a time.
 std::string SaveSession(const BrainClass& brain);
 // Makes the brain's conversation the one saved. Throws SessionError for a
 // blob it cannot read, before changing anything.

@@ -40,8 +40,10 @@ TEST(BlobCodec, RefusesDamagedValues) {
   wrongSize[4] = static_cast<char>(wrongSize[4] + 1);  // names one byte more than it holds
   std::string huge = packed;
   huge[11] = '\x7f';  // names an impossible size: refused before anything is allocated
+  std::string large = packed;
+  large[7] = '\x40';  // a gigabyte: more than these few bytes can inflate to
   for (const std::string& bad : {packed.substr(0, 8), packed.substr(0, packed.size() - 3), flipped, wrongSize,
-                                 huge, packed + "extra"}) {
+                                 huge, large, packed + "extra"}) {
     std::string back, why;
     EXPECT_FALSE(UnpackBlob(bad, back, why));
     EXPECT_FALSE(why.empty());

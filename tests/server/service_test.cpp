@@ -192,18 +192,27 @@ TEST_F(Service, AFailedWriteKeepsNothingOfTheInput) {
 
 TEST_F(Service, ADamagedSessionIsReportedAndLeftAsItIs) {
   Open();
-  ASSERT_TRUE(store_->inner->Save("ann", "VXSESS and then nonsense", 0).Ok());
-  const std::string error = Say("ann", "who", 500)[0];
-  EXPECT_NE(error.find("cannot be restored"), std::string::npos) << error;
-  SessionView view;
-  EXPECT_EQ(service_->Show("ann", view).code, 500);
-  std::optional<StoredSession> stored;
-  ASSERT_TRUE(store_->Load("ann", stored).Ok());
-  EXPECT_EQ(stored->blob, "VXSESS and then nonsense");
-  // Started again, it works.
-  Turn turn;
-  ASSERT_TRUE(service_->Reset("ann", false, turn).Ok());
-  EXPECT_EQ(Say("ann", "who"), Lines{"You are nobody."});
+  // A blob that does not hold, and a deflated value that does not inflate.
+  const std::string damaged[] = {"VXSESS and then nonsense",
+                                 std::string("VXZ\x01\x10\0\0\0\0\0\0\0not deflate data", 27)};
+  for (const std::string& value : damaged) {
+    bool found = false;
+    ASSERT_TRUE(store_->inner->Erase("ann", found).Ok());
+    ASSERT_TRUE(store_->inner->Save("ann", value, 0).Ok());
+    const std::string error = Say("ann", "who", 500)[0];
+    EXPECT_NE(error.find("cannot be restored"), std::string::npos) << error;
+    SessionView view;
+    EXPECT_EQ(service_->Show("ann", view).code, 500);
+    Turn beat;
+    EXPECT_EQ(service_->Tick("ann", beat).code, 500);
+    std::optional<StoredSession> stored;
+    ASSERT_TRUE(store_->Load("ann", stored).Ok());
+    EXPECT_EQ(stored->version, 1);  // left as it was
+    // Started again, it works.
+    Turn turn;
+    ASSERT_TRUE(service_->Reset("ann", false, turn).Ok()) << value;
+    EXPECT_EQ(Say("ann", "who"), Lines{"You are nobody."});
+  }
 }
 
 TEST_F(Service, ReloadingKeepsSessionsOnTheNewBrain) {
@@ -235,6 +244,11 @@ long ResidentKiB() {
 // leave the memory of the brains they replace behind: a long-running
 // service is reloaded at every deployment.
 TEST_F(Service, ReloadsFromAnyThreadGiveTheOldBrainsMemoryBack) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's allocator holds freed memory back on purpose, and
+  // records are then plain allocations: nothing here to measure.
+  GTEST_SKIP() << "resident memory is not the program's own under AddressSanitizer";
+#endif
   std::string big = kBrain;
   std::string clauses;
   for (int i = 0; i < 20000; ++i)

@@ -169,6 +169,30 @@ TEST(Session, ABlobThatCannotBeReadChangesNothing) {
   EXPECT_EQ(b->CurrentStateName(), "Normal");
 }
 
+// A clause that resets its own count and is hit again keeps one mark: a
+// long conversation must not grow the list it is saved from.
+TEST(Session, AClauseResetAndHitAgainIsMarkedOnce) {
+  std::vector<std::string> said;
+  auto b = std::make_unique<BrainClass>([&said](const std::string& s) { said.push_back(s); });
+  test::Load(*b,
+             "For-Mode 0,0\n  Fragment AND,0,0, {again}, {}, {}\n  Response {Again.},Reset Hits,{},{}\n"
+             "For-Mode 0,0\n  Fragment AND,0,0, {count}, {}, {}\n  Response {Counted.},Just Text,{},{}\n");
+  const std::string start = SaveSession(*b);
+  for (int i = 0; i < 50; ++i) {
+    ProcessInput(*b, "again");
+    ProcessInput(*b, "count");
+  }
+  EXPECT_EQ(b->Knowledge[0]->HitMarked.size(), 2u);
+  EXPECT_EQ(b->Knowledge[0]->Patterns[1]->HitCount, 50);
+  // The count goes with its conversation, and away with it.
+  const std::string blob = SaveSession(*b);
+  RestoreSession(*b, start);
+  EXPECT_EQ(b->Knowledge[0]->Patterns[1]->HitCount, 0);
+  EXPECT_TRUE(b->Knowledge[0]->HitMarked.empty());
+  RestoreSession(*b, blob);
+  EXPECT_EQ(b->Knowledge[0]->Patterns[1]->HitCount, 50);
+}
+
 TEST(Session, WithLearningOffTheBrainStaysAsWritten) {
   const char* const learner =
       "For-Mode 0,0\n  Fragment AND,0,0, {teach}, {}, {}\n"
