@@ -418,18 +418,32 @@ bool ReadAimlFile(const std::string& path, std::vector<Category>& categories, st
   return ReadAimlText(bytes, path, categories, problems);
 }
 
-bool ParseSet(const std::string& text, const std::string& name, std::vector<std::string>& members,
-              std::vector<Problem>& problems) {
+namespace {
+
+// Set and map files come as JSON (an array of arrays of texts) or as plain
+// lines. True when `text` is the JSON kind, its items read into `items`;
+// `ok` is false when it could not be read, the reason added to `problems`.
+bool JsonItems(const std::string& text, const std::string& name, const char* kind, const char* what,
+               std::vector<std::vector<std::string>>& items, bool& ok, std::vector<Problem>& problems) {
   std::size_t first = 0;
   while (first < text.size() && IsSpace(text[first])) ++first;
-  if (first < text.size() && text[first] == '[') {
-    JsonArrays json(text);
-    std::vector<std::vector<std::string>> items;
-    std::string error;
-    if (!json.Read(items, error)) {
-      problems.push_back({Problem::Kind::FileError, name, json.Line(), "set", "not a JSON array of members: " + error});
-      return false;
-    }
+  if (first == text.size() || text[first] != '[') return false;
+  JsonArrays json(text);
+  std::string error;
+  ok = json.Read(items, error);
+  if (!ok)
+    problems.push_back({Problem::Kind::FileError, name, json.Line(), kind, std::string(what) + error});
+  return true;
+}
+
+}  // namespace
+
+bool ParseSet(const std::string& text, const std::string& name, std::vector<std::string>& members,
+              std::vector<Problem>& problems) {
+  std::vector<std::vector<std::string>> items;
+  bool ok = true;
+  if (JsonItems(text, name, "set", "not a JSON array of members: ", items, ok, problems)) {
+    if (!ok) return false;
     for (const auto& item : items) {
       std::string m;
       for (const auto& s : item) m += (m.empty() ? "" : " ") + s;
@@ -450,16 +464,10 @@ bool ParseSet(const std::string& text, const std::string& name, std::vector<std:
 
 bool ParsePairs(const std::string& text, const std::string& name, std::vector<std::pair<std::string, std::string>>& pairs,
                 std::vector<Problem>& problems) {
-  std::size_t first = 0;
-  while (first < text.size() && IsSpace(text[first])) ++first;
-  if (first < text.size() && text[first] == '[') {
-    JsonArrays json(text);
-    std::vector<std::vector<std::string>> items;
-    std::string error;
-    if (!json.Read(items, error)) {
-      problems.push_back({Problem::Kind::FileError, name, json.Line(), "map", "not a JSON array of pairs: " + error});
-      return false;
-    }
+  std::vector<std::vector<std::string>> items;
+  bool ok = true;
+  if (JsonItems(text, name, "map", "not a JSON array of pairs: ", items, ok, problems)) {
+    if (!ok) return false;
     for (const auto& item : items) {
       if (item.size() != 2) {
         problems.push_back({Problem::Kind::FileError, name, 0, "map", "an entry that is not a pair of texts"});

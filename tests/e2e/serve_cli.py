@@ -15,63 +15,14 @@ import subprocess
 import sys
 import tempfile
 import threading
-import urllib.error
-import urllib.request
+
+from serve_support import Server, chat as chat_of, check, finish, stop_all
 
 varnex, demo = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL: " + what)
-
-
-class Server:
-    def __init__(self, *args):
-        self.proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", *args],
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        line = self.proc.stdout.readline().strip()
-        if not line.startswith("listening on http://127.0.0.1:"):
-            self.proc.kill()
-            sys.exit("the server did not start: %r %s" % (line, self.proc.stderr.read()))
-        self.base = line[len("listening on "):]
-
-    def request(self, method, path, body=None, raw=None):
-        """The status and the decoded JSON (or text) of a request."""
-        data = raw if raw is not None else (json.dumps(body).encode() if body is not None else b"")
-        req = urllib.request.Request(self.base + path, data=data if method != "GET" else None, method=method,
-                                     headers={"Content-Type": "application/json"})
-        try:
-            with urllib.request.urlopen(req, timeout=10) as r:
-                status, text = r.status, r.read().decode()
-        except urllib.error.HTTPError as e:
-            status, text = e.code, e.read().decode()
-        try:
-            return status, json.loads(text) if text else None
-        except ValueError:
-            return status, text
-
-    def say(self, session, text, **flags):
-        status, reply = self.request("POST", "/v1/sessions/%s/input" % session, dict(input=text, **flags))
-        check(status == 200, "%s %r: HTTP %s %s" % (session, text, status, reply))
-        return reply if status == 200 else {"answers": []}
-
-    def stop(self):
-        self.proc.send_signal(signal.SIGTERM)
-        try:
-            code = self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            code = "none: it hung and was killed"
-        return code, self.proc.stderr.read()
 
 
 def chat(inputs):
-    out = subprocess.run([varnex, "chat", "--seed", "1", brain], input="\n".join(inputs) + "\n",
-                         capture_output=True, text=True).stdout
-    return [l[len("[Varnex]: "):] for l in out.splitlines() if l.startswith("[Varnex]: ")]
+    return chat_of(brain, inputs)
 
 
 tmp = tempfile.mkdtemp()
@@ -173,7 +124,7 @@ try:
     check(server.say("bo", "what is my name?")["answers"] == ["You are Bo. Read again, I still know you."],
           "bo after SIGHUP")
 
-    code, err = server.stop()
+    code, err = server.stop(), server.errors()
     check(code == 0, "SIGTERM: exit %s" % code)
     check("read %s again" % brain in err and "stopped" in err, "stderr: %s" % err)
 
@@ -187,7 +138,7 @@ try:
     codes = [server.request("POST", "/v1/sessions/fast/input", {"input": "hi"})[0] for _ in range(8)]
     check(codes[:2] == [200] * 2 and 429 in codes, "rate: %s" % codes)
     check(server.request("POST", "/v1/sessions/slow/input", {"input": "hi"})[0] == 200, "rate of another session")
-    code, _ = server.stop()
+    code = server.stop()
     check(code == 0, "second SIGTERM: exit %s" % code)
 
     # What cannot be served is said at once.
@@ -199,7 +150,7 @@ try:
         r = subprocess.run([varnex, "serve", *args], capture_output=True, text=True, timeout=10)
         check(r.returncode in (1, 2) and what in r.stderr, "%s: exit %d %s" % (args, r.returncode, r.stderr))
 finally:
+    stop_all()
     shutil.rmtree(tmp, ignore_errors=True)
 
-print("%d passed, %d failed" % (1 if not failures else 0, 1 if failures else 0))
-sys.exit(1 if failures else 0)
+finish()

@@ -11,65 +11,19 @@ recovered.
 
 Usage: serve_crash.py VARNEX BRAIN
 """
-import http.client
-import json
 import os
 import shutil
 import signal
 import sqlite3
-import subprocess
 import sys
 import tempfile
 import threading
 import time
-import urllib.error
-import urllib.request
 
-varnex, brain = sys.argv[1], sys.argv[2]
-failures = []
-started = []  # every process this test started, killed at the end however it ends
+from serve_support import Server, check, finish, stop_all
+
+brain = sys.argv[2]
 USERS = ["U%d" % n for n in range(30)]
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL: " + what)
-
-
-class Server:
-    def __init__(self, *args):
-        self.log = tempfile.TemporaryFile(mode="w+")
-        self.proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", *args], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=self.log, text=True)
-        started.append(self.proc)
-        line = self.proc.stdout.readline().strip()
-        if not line.startswith("listening on http://127.0.0.1:"):
-            self.proc.kill()
-            sys.exit("the server did not start: %r %s" % (line, self.errors()))
-        self.base = line[len("listening on "):]
-
-    def errors(self):
-        self.log.seek(0)
-        return self.log.read()
-
-    def request(self, method, path, body=None):
-        """The status and the decoded JSON of a request; status None when
-        the server could not be reached or hung up before replying."""
-        data = json.dumps(body).encode() if body is not None else None
-        req = urllib.request.Request(self.base + path, data=data, method=method,
-                                     headers={"Content-Type": "application/json"})
-        try:
-            with urllib.request.urlopen(req, timeout=20) as r:
-                status, text = r.status, r.read().decode()
-        except urllib.error.HTTPError as e:
-            status, text = e.code, e.read().decode()
-        except (OSError, http.client.HTTPException) as e:
-            return None, repr(e)
-        try:
-            return status, json.loads(text) if text else None
-        except ValueError:
-            return status, text
 
 
 def integrity(db, when):
@@ -181,11 +135,7 @@ try:
         check(server.proc.wait(timeout=20) == 0, "SIGTERM %s: %s" % (when, server.errors()[-2000:]))
     integrity(db, "after the last stop")
 finally:
-    for proc in started:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+    stop_all()
     shutil.rmtree(tmp, ignore_errors=True)
 
-print("%d passed, %d failed" % (1 if not failures else 0, 1 if failures else 0))
-sys.exit(1 if failures else 0)
+finish()

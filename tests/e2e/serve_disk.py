@@ -19,23 +19,20 @@ under `unshare -Urm`); where neither is possible it is skipped (77).
 Usage: serve_disk.py VARNEX BRAIN
 """
 import errno
-import json
 import os
 import random
 import shutil
-import signal
-import string
 import sqlite3
+import string
 import subprocess
 import sys
 import tempfile
 import threading
-import urllib.error
-import urllib.request
+
+import serve_support
+from serve_support import check, finish, stop_all
 
 varnex, brain = sys.argv[1], sys.argv[2]
-failures = []
-started = []  # every process this test started, killed at the end however it ends
 UNSHARED = "VARNEX_SERVE_DISK_UNSHARED"
 
 
@@ -45,51 +42,7 @@ def noise(seed, size):
     return "".join(random.Random(seed).choices(string.ascii_lowercase, k=size))
 
 
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL: " + what)
-
-
-class Server:
-    def __init__(self, *args):
-        self.log = tempfile.TemporaryFile(mode="w+")
-        self.proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", *args], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=self.log, text=True)
-        started.append(self.proc)
-        line = self.proc.stdout.readline().strip()
-        if not line.startswith("listening on http://127.0.0.1:"):
-            self.proc.kill()
-            sys.exit("the server did not start: %r %s" % (line, self.errors()))
-        self.base = line[len("listening on "):]
-
-    def errors(self):
-        self.log.seek(0)
-        return self.log.read()
-
-    def request(self, method, path, body=None):
-        """The status and the decoded JSON of a request; status None when
-        the server could not be reached."""
-        data = json.dumps(body).encode() if body is not None else None
-        req = urllib.request.Request(self.base + path, data=data, method=method,
-                                     headers={"Content-Type": "application/json"})
-        try:
-            with urllib.request.urlopen(req, timeout=20) as r:
-                status, text = r.status, r.read().decode()
-        except urllib.error.HTTPError as e:
-            status, text = e.code, e.read().decode()
-        except OSError as e:
-            return None, str(e)
-        try:
-            return status, json.loads(text) if text else None
-        except ValueError:
-            return status, text
-
-    def say(self, session, text):
-        status, reply = self.request("POST", "/v1/sessions/%s/input" % session, {"input": text})
-        check(status == 200, "%s %r: HTTP %s %s" % (session, text[:40], status, str(reply)[:300]))
-        return reply if status == 200 else {"answers": [], "version": None}
-
+class Server(serve_support.Server):
     def view(self, session):
         """(version, facts) as GET shows them; None when there is no session."""
         status, view = self.request("GET", "/v1/sessions/" + session)
@@ -97,15 +50,6 @@ class Server:
             return None
         check(status == 200, "GET %s: HTTP %s %s" % (session, status, str(view)[:300]))
         return (view["version"], view["facts"]) if status == 200 else ("HTTP %s" % status, None)
-
-    def stop(self):
-        self.proc.send_signal(signal.SIGTERM)
-        try:
-            code = self.proc.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            code = "none: it hung and was killed"
-        return code
 
 
 def mount(where):
@@ -363,13 +307,9 @@ try:
     check(server.stop() == 0, "the last SIGTERM")
     integrity("at the end")
 finally:
-    for proc in started:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+    stop_all()
     if mounted:
         subprocess.run(["umount", disk])
     shutil.rmtree(tmp, ignore_errors=True)
 
-print("%d passed, %d failed" % (1 if not failures else 0, 1 if failures else 0))
-sys.exit(1 if failures else 0)
+finish()

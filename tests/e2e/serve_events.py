@@ -9,23 +9,12 @@ Usage: serve_events.py VARNEX
 """
 import json
 import os
-import signal
 import socket
 import subprocess
-import sys
 import tempfile
 import time
-import urllib.error
-import urllib.request
 
-varnex = sys.argv[1]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL: " + what, flush=True)
+from serve_support import Server, check, finish, stop_all
 
 
 BRAIN = """Varnex 9.0 Varnex-Language File
@@ -49,17 +38,6 @@ Name-Object {Nudge}
 Fact {NAME} = {friend}
 -----Collections-----
 """
-
-
-def request(base, method, path, body=None):
-    data = json.dumps(body).encode() if body is not None else None
-    req = urllib.request.Request(base + path, data=data, method=method, headers={"Content-Type": "application/json"})
-    try:
-        with urllib.request.urlopen(req, timeout=10) as r:
-            text = r.read().decode()
-            return r.status, json.loads(text) if text else None
-    except urllib.error.HTTPError as e:
-        return e.code, json.loads(e.read().decode())
 
 
 def open_stream(base, session):
@@ -93,22 +71,17 @@ def read_events(s, count, seconds):
 
 
 tmp = tempfile.mkdtemp()
-proc = None
 try:
     brain = os.path.join(tmp, "v.vlf")
     with open(brain, "w") as f:
         f.write(BRAIN)
-    proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", "--store", "memory", brain],
-                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    line = proc.stdout.readline().strip()
-    if not line.startswith("listening on http://"):
-        sys.exit("the server did not start: %r %s" % (line, proc.stderr.read()))
-    base = line[len("listening on "):]
+    server = Server("--store", "memory", brain)
+    base, request = server.base, server.request
 
-    status, reply = request(base, "GET", "/v1/sessions/nobody/events")
+    status, reply = request("GET", "/v1/sessions/nobody/events")
     check(status == 404 and "nobody" in reply.get("error", ""), "events of an unknown session: %s %s" % (status, reply))
 
-    status, reply = request(base, "POST", "/v1/sessions/ann/input", {"input": "my name is Ann"})
+    status, reply = request("POST", "/v1/sessions/ann/input", {"input": "my name is Ann"})
     check(status == 200 and reply["answers"] == ["Hello Ann."], "ann: %s %s" % (status, reply))
     stream = open_stream(base, "ann")
     # The clause speaks after about 1.7 seconds of silence, and again after
@@ -119,37 +92,27 @@ try:
     check(all(d["answers"] == ["Still there, Ann?"] for _, d in events), "what the clause says: %s" % events)
     check([d["version"] for _, d in events] == [2, 3], "each written once: %s" % events)
     check(time.time() - started >= 2.5, "the second one waited for its own silence")
-    status, reply = request(base, "GET", "/v1/sessions/ann")
+    status, reply = request("GET", "/v1/sessions/ann")
     check(status == 200 and reply["version"] == 3, "the session after the events: %s" % reply)
 
     # Deleting the session ends its stream.
-    status, _ = request(base, "DELETE", "/v1/sessions/ann")
+    status, _ = request("DELETE", "/v1/sessions/ann")
     check(status == 204, "delete: %s" % status)
     events = read_events(stream, 1, 5)
     check(events and events[0][0] == "end", "the stream's end: %s" % events)
     stream.close()
 
     # A server with a stream open stops at once, and cleanly.
-    request(base, "POST", "/v1/sessions/bo/input", {"input": "my name is Bo"})
+    request("POST", "/v1/sessions/bo/input", {"input": "my name is Bo"})
     stream = open_stream(base, "bo")
     time.sleep(0.3)
-    proc.send_signal(signal.SIGTERM)
     started = time.time()
-    try:
-        code = proc.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        code = "none: it hung"
+    code = server.stop()
     check(code == 0 and time.time() - started < 3, "stop with a stream open: exit %s after %.1fs" %
           (code, time.time() - started))
     stream.close()
-    proc = None
 finally:
-    if proc:
-        proc.kill()
-        proc.wait()
+    stop_all()
     subprocess.run(["rm", "-rf", tmp])
 
-if failures:
-    print("%d failures" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()

@@ -9,7 +9,6 @@ was answering and leaves no session damaged; a Redis that goes away gets
 
 Usage: serve_redis.py VARNEX BRAIN
 """
-import json
 import os
 import shutil
 import subprocess
@@ -17,18 +16,14 @@ import sys
 import tempfile
 import threading
 import time
-import urllib.error
-import urllib.request
+
+from serve_support import Server, chat as chat_of, check, finish, started, stop_all
 
 varnex, demo = sys.argv[1], sys.argv[2]
-failures = []
-started = []  # every process this test started, stopped at the end however it ends
 
 
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL: " + what)
+def chat(inputs):
+    return chat_of(brain, inputs)
 
 
 def start_redis():
@@ -42,46 +37,6 @@ def start_redis():
             return proc
         time.sleep(0.025)
     sys.exit("redis-server did not start")
-
-
-class Server:
-    def __init__(self, *args):
-        self.log = tempfile.TemporaryFile(mode="w+")
-        self.proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", *args], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.PIPE, stderr=self.log, text=True)
-        started.append(self.proc)
-        line = self.proc.stdout.readline().strip()
-        if not line.startswith("listening on http://127.0.0.1:"):
-            self.proc.kill()
-            self.log.seek(0)
-            sys.exit("the server did not start: %r %s" % (line, self.log.read()))
-        self.base = line[len("listening on "):]
-
-    def request(self, method, path, body=None):
-        """The status and the decoded JSON of a request; status None when
-        the server could not be reached."""
-        data = json.dumps(body).encode() if body is not None else None
-        req = urllib.request.Request(self.base + path, data=data, method=method,
-                                     headers={"Content-Type": "application/json"})
-        try:
-            with urllib.request.urlopen(req, timeout=10) as r:
-                status, text = r.status, r.read().decode()
-        except urllib.error.HTTPError as e:
-            status, text = e.code, e.read().decode()
-        except OSError as e:
-            return None, str(e)
-        return status, json.loads(text) if text else None
-
-    def say(self, session, text):
-        status, reply = self.request("POST", "/v1/sessions/%s/input" % session, {"input": text})
-        check(status == 200, "%s %r: HTTP %s %s" % (session, text, status, reply))
-        return reply if status == 200 else {"answers": []}
-
-
-def chat(inputs):
-    out = subprocess.run([varnex, "chat", "--seed", "1", brain], input="\n".join(inputs) + "\n",
-                         capture_output=True, text=True).stdout
-    return [l[len("[Varnex]: "):] for l in out.splitlines() if l.startswith("[Varnex]: ")]
 
 
 if not shutil.which("redis-server") or not shutil.which("redis-cli"):
@@ -205,11 +160,7 @@ try:
                            timeout=10)
         check(r.returncode == code and what in r.stderr, "%s: exit %d %s" % (extra, r.returncode, r.stderr))
 finally:
-    for proc in started:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
+    stop_all()
     shutil.rmtree(tmp, ignore_errors=True)
 
-print("%d passed, %d failed" % (1 if not failures else 0, 1 if failures else 0))
-sys.exit(1 if failures else 0)
+finish()

@@ -6,7 +6,6 @@ twice, and each reload's brain must answer from the moment it is swapped in.
 
 Usage: serve_reload.py VARNEX REALISTIC_GEN [CLAUSES]
 """
-import json
 import os
 import signal
 import subprocess
@@ -14,20 +13,11 @@ import sys
 import tempfile
 import threading
 import time
-import urllib.error
-import urllib.request
 
-varnex, generate = sys.argv[1], sys.argv[2]
+from serve_support import Server, check, finish, stop_all
+
+generate = sys.argv[2]
 clauses = int(sys.argv[3]) if len(sys.argv) > 3 else 100000
-failures = []
-lock = threading.Lock()
-
-
-def check(ok, what):
-    if not ok:
-        with lock:
-            failures.append(what)
-        print("FAIL: " + what, flush=True)
 
 
 def marker_clause(n):
@@ -41,7 +31,6 @@ def marker_clause(n):
 MARKER_INPUT = "RELOADMARKER RELOADMARKERB RELOADMARKERC"
 
 tmp = tempfile.mkdtemp()
-proc = None
 try:
     brain = os.path.join(tmp, "big.vlf")
     inputs_file = os.path.join(tmp, "inputs.txt")
@@ -58,22 +47,8 @@ try:
         os.replace(brain + ".new", brain)
 
     write_brain(0)
-    proc = subprocess.Popen([varnex, "serve", "--listen", "127.0.0.1:0", "--rate", "0", "--threads", "2", brain],
-                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    line = proc.stdout.readline().strip()
-    if not line.startswith("listening on http://"):
-        sys.exit("the server did not start: %r" % line)
-    base = line[len("listening on "):]
-
-    def request(method, path, body=None, timeout=60):
-        data = json.dumps(body).encode() if body is not None else None
-        req = urllib.request.Request(base + path, data=data, method=method,
-                                     headers={"Content-Type": "application/json"})
-        try:
-            with urllib.request.urlopen(req, timeout=timeout) as r:
-                return r.status, json.loads(r.read().decode() or "null")
-        except urllib.error.HTTPError as e:
-            return e.code, e.read().decode()
+    server = Server("--rate", "0", "--threads", "2", brain)
+    request = server.request
 
     # The users, each sending one input after another until told to stop,
     # counting what was answered.
@@ -85,11 +60,8 @@ try:
         kept = 0
         i = n
         while not stop.is_set():
-            try:
-                status, reply = request("POST", "/v1/sessions/%s/input" % uid, {"input": inputs[i % len(inputs)]})
-            except Exception as e:  # a refused or dropped connection is a failed request too
-                check(False, "%s: request failed: %s" % (uid, e))
-                break
+            # A refused or dropped connection (no status) is a failed request too.
+            status, reply = request("POST", "/v1/sessions/%s/input" % uid, {"input": inputs[i % len(inputs)]})
             if status != 200:
                 check(False, "%s: HTTP %s %s" % (uid, status, reply))
                 break
@@ -111,7 +83,7 @@ try:
             status, reply = request("POST", "/v1/reload")
             check(status == 200, "reload %d by request: %s %s" % (n, status, reply))
         else:
-            proc.send_signal(signal.SIGHUP)
+            server.proc.send_signal(signal.SIGHUP)
             # The signal's reload is done when the new brain answers.
             deadline = time.time() + 60
             while time.time() < deadline:
@@ -133,23 +105,14 @@ try:
         status, reply = request("GET", "/v1/sessions/" + uid)
         check(status == 200 and reply["version"] == kept,
               "%s: %d inputs answered, the session says %s" % (uid, kept, reply))
-    status, metrics = None, ""
-    with urllib.request.urlopen(base + "/metrics", timeout=10) as r:
-        metrics = r.read().decode()
+    status, metrics = request("GET", "/metrics")
     values = dict(l.rsplit(" ", 1) for l in metrics.splitlines() if l and not l.startswith("#"))
     check(values.get("varnex_reloads_total") == "3", "three reloads: %s" % values.get("varnex_reloads_total"))
     check(values.get("varnex_reload_failures_total") == "0", "no failed reload")
     print("%d inputs answered during 3 reloads of a %d-clause brain" % (sum(answered.values()), clauses))
-    proc.send_signal(signal.SIGTERM)
-    check(proc.wait(timeout=60) == 0, "a clean stop")
-    proc = None
+    check(server.stop() == 0, "a clean stop")
 finally:
-    if proc:
-        proc.kill()
-        proc.wait()
+    stop_all()
     subprocess.run(["rm", "-rf", tmp])
 
-if failures:
-    print("%d failures" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()
